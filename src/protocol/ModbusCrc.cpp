@@ -1,0 +1,29 @@
+#include "ModbusCrc.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<std::uint16_t, 256> MakeTable()
+{
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        std::uint16_t crc = static_cast<std::uint16_t>(i);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1u) != 0 ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u) : static_cast<std::uint16_t>(crc >> 1);
+        table[i] = crc;
+    }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> kTable = MakeTable();
+
+} // namespace
+
+std::uint16_t ModbusCrc16(const std::uint8_t* data, std::size_t length)
+{
+    std::uint16_t crc = 0xFFFF;
+    for (std::size_t i = 0; i < length; ++i)
+        crc = static_cast<std::uint16_t>((crc >> 8) ^ kTable[(crc ^ data[i]) & 0xFFu]);
+    return crc;
+}

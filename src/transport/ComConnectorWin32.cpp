@@ -1,0 +1,107 @@
+// Win32 serial port: CreateFileA on \\.\COMn without sharing, the DCB fields
+// and timeouts of the line, synchronous ReadFile/WriteFile, PurgeComm.
+#include "ComConnector.h"
+#include "ComPortPath.h"
+
+#include <string>
+
+#include <windows.h>
+
+namespace {
+
+HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+bool ApplyLineSettings(HANDLE h, const LineSettings& s)
+{
+    DCB dcb;
+    ZeroMemory(&dcb, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(h, &dcb))
+        return false;
+    dcb.BaudRate = s.baudRate;
+    dcb.ByteSize = static_cast<BYTE>(s.dataBits);
+    dcb.Parity = s.parity == LineSettings::Parity::Odd ? ODDPARITY : NOPARITY;
+    dcb.fParity = s.parity == LineSettings::Parity::Odd ? 1 : 0;
+    dcb.StopBits = s.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    dcb.fOutxCtsFlow = 0;
+    dcb.fOutxDsrFlow = 0;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fOutX = 0;
+    dcb.fInX = 0;
+    dcb.XonLim = 0;
+    dcb.XoffLim = 0;
+    dcb.XonChar = 0;
+    dcb.XoffChar = 0;
+    if (!SetCommState(h, &dcb))
+        return false;
+
+    COMMTIMEOUTS t;
+    t.ReadIntervalTimeout = 2;
+    t.ReadTotalTimeoutMultiplier = 1;
+    t.ReadTotalTimeoutConstant = 0;
+    t.WriteTotalTimeoutMultiplier = 0;
+    t.WriteTotalTimeoutConstant = 0;
+    return SetCommTimeouts(h, &t) != 0;
+}
+
+} // namespace
+
+ComConnector::~ComConnector()
+{
+    Close();
+}
+
+bool ComConnector::OpenPort(int portNumber, const LineSettings& settings)
+{
+    if (handle_ != kInvalidHandle)
+        return false;
+    const std::string name = ComPortPath(portNumber);
+    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    if (!ApplyLineSettings(h, settings)) {
+        CloseHandle(h);
+        return false;
+    }
+    PurgeComm(h, PURGE_TXCLEAR | PURGE_RXCLEAR);
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    return true;
+}
+
+void ComConnector::Close()
+{
+    if (handle_ != kInvalidHandle)
+        CloseHandle(H(handle_));
+    handle_ = kInvalidHandle;
+}
+
+bool ComConnector::Write(int unit, const std::uint8_t* data, int length)
+{
+    (void)unit;
+    if (handle_ == kInvalidHandle || length < 0)
+        return false;
+    DWORD written = 0;
+    if (!WriteFile(H(handle_), data, static_cast<DWORD>(length), &written, nullptr))
+        return false;
+    return written == static_cast<DWORD>(length);
+}
+
+bool ComConnector::Read(int unit, std::uint8_t* buffer, int capacity, int& count)
+{
+    (void)unit;
+    count = 0;
+    if (handle_ == kInvalidHandle || capacity < 0)
+        return false;
+    DWORD got = 0;
+    if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(capacity), &got, nullptr))
+        return false;
+    count = static_cast<int>(got);
+    return true;
+}
+
+void ComConnector::PurgeInput()
+{
+    if (handle_ != kInvalidHandle)
+        PurgeComm(H(handle_), PURGE_RXCLEAR);
+}

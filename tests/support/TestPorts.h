@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+// A temporary per-user config folder for one test: XDG_CONFIG_HOME points at
+// it while the object lives, and COM numbers are linked in its ports folder.
+class TempConfigHome {
+public:
+    TempConfigHome();
+    ~TempConfigHome();
+    TempConfigHome(const TempConfigHome&) = delete;
+    TempConfigHome& operator=(const TempConfigHome&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string PortsFolder() const { return path_ + "/Korvan/ports"; }
+    // Links comN in the ports folder to `target`.
+    void LinkPort(int portNumber, const std::string& target) const;
+
+private:
+    std::string path_;
+    std::string oldValue_;
+    bool hadOld_ = false;
+};
+
+// A pseudo-terminal pair; the test holds the master side.
+class PtyPair {
+public:
+    PtyPair();
+    ~PtyPair();
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    int MasterFd() const { return master_; }
+    const std::string& SlavePath() const { return slavePath_; }
+    void CloseMaster();
+
+    // Writes all bytes to the master side.
+    bool Send(const std::string& bytes);
+    // Reads what arrives at the master side within `timeoutMs` after the last
+    // byte (or in total when nothing comes).
+    std::string Receive(int timeoutMs, std::size_t atLeast = 1);
+
+private:
+    int master_ = -1;
+    std::string slavePath_;
+};
