@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -93,11 +94,20 @@ double ParseDecimalReal(const std::string& text)
 
 std::string FormatC(const char* format, double value)
 {
-    // snprintf follows LC_NUMERIC; the program never changes it from "C",
-    // and the Qt side keeps it so (QCoreApplication sets LC_NUMERIC to C).
     char buffer[64];
     const int n = std::snprintf(buffer, sizeof buffer, format, value);
     if (n < 0)
         return {};
-    return std::string(buffer, static_cast<std::size_t>(n < static_cast<int>(sizeof buffer) ? n : sizeof buffer - 1));
+    std::string out(buffer, static_cast<std::size_t>(n < static_cast<int>(sizeof buffer) ? n : sizeof buffer - 1));
+    // snprintf follows LC_NUMERIC, and the Qt side sets the user's locale at
+    // start-up: a Russian desktop would give "12,3". The device and the files
+    // want the C notation, so the locale's decimal point is put back to ".".
+    const lconv* conv = std::localeconv();
+    const std::string point = conv != nullptr && conv->decimal_point != nullptr ? conv->decimal_point : ".";
+    if (!point.empty() && point != ".") {
+        const std::size_t at = out.find(point);
+        if (at != std::string::npos)
+            out = out.substr(0, at) + "." + out.substr(at + point.size());
+    }
+    return out;
 }

@@ -18,6 +18,6 @@ double ParseDecimalReal(const std::string& text);
 // with "." and a digit.
 bool StartsWithDecimalNumber(const std::string& text);
 
-// printf-style formatting in the C notation ("%.1f" gives "12.3" on a
-// Russian desktop too).
+// printf-style formatting of one number, always in the C notation: "%.1f"
+// gives "12.3" on a Russian desktop too.
 std::string FormatC(const char* format, double value);
