@@ -3,6 +3,7 @@
 // (1 ms per requested byte in total, ending after a 2 ms gap once bytes came).
 #include "ComConnector.h"
 #include "ComPortPath.h"
+#include "PosixLineSettings.h"
 
 #include <cerrno>
 #include <chrono>
@@ -41,11 +42,10 @@ speed_t BaudConstant(unsigned baud)
     }
 }
 
-bool ApplyLineSettings(int fd, const LineSettings& s)
+} // namespace
+
+bool MakePosixTermios(const LineSettings& s, termios& t)
 {
-    termios t{};
-    if (tcgetattr(fd, &t) != 0)
-        return false;
     const speed_t speed = BaudConstant(s.baudRate);
     if (speed == B0)
         return false;
@@ -73,7 +73,15 @@ bool ApplyLineSettings(int fd, const LineSettings& s)
     // Reads are shaped with poll(); the descriptor itself never waits.
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
-    return tcsetattr(fd, TCSANOW, &t) == 0;
+    return true;
+}
+
+namespace {
+
+bool ApplyLineSettings(int fd, const LineSettings& s)
+{
+    termios t{};
+    return tcgetattr(fd, &t) == 0 && MakePosixTermios(s, t) && tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
 using Clock = std::chrono::steady_clock;
