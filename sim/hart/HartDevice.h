@@ -55,6 +55,8 @@ struct HartDeviceSettings {
     {
         return static_cast<std::uint16_t>((manufacturerId & 0x3F) << 8 | deviceType);
     }
+
+    bool operator==(const HartDeviceSettings&) const = default;
 };
 
 // Misbehaviour of the device's answers. They apply to every request addressed
@@ -77,6 +79,8 @@ struct HartFaults {
         return silent || delayMs != 0 || splitBytes != 0 || !garbage.empty() || badCheckByte || burstBit ||
                responseCode != 0;
     }
+
+    bool operator==(const HartFaults&) const = default;
 };
 
 // One request frame heard on the line with a good check byte.
