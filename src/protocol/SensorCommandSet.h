@@ -8,10 +8,10 @@
 
 class ModbusAsciiMaster;
 
-// The sensor's text commands (Part 1.4) on top of the text exchange of
-// ModbusAsciiMaster (Part 1.3). The class knows what goes over the line and
+// The sensor's text commands on top of the text exchange of
+// ModbusAsciiMaster. The class knows what goes over the line and
 // how the answer is taken apart; which retry flag a command gets, and where a
-// value is stored, is the line worker's business (Part 2.4).
+// value is stored, is the line worker's business.
 //
 // Commands that share a form are described by small records (request keyword,
 // answer keyword, error keyword, field counts) collected in the namespace
@@ -196,8 +196,8 @@ inline constexpr SensorFieldWrite kCalibrateR0Pair{"@CSR0", "@RAR0", 1, 2};
 inline constexpr SensorFieldWrite kCalibrateR0Quad{"@CSR0", "@RAR0", 1, 4};
 
 // The twelve electrochemical settings in table order (AV, RG, RL, BS, SB, IZ,
-// RS, MD, FS, U0, KK, UL): re-read codes 4..15 and write codes 5..16 of
-// Part 2.4 run through them in this order.
+// RS, MD, FS, U0, KK, UL): the line worker's re-read codes 4..15 and
+// write codes 5..16 run through them in this order.
 inline constexpr std::array<SensorTextRead, 12> kSettingReads{
     kSettingAV, kSettingRG, kSettingRL, kSettingBS, kSettingSB, kSettingIZ,
     kSettingRS, kSettingMD, kSettingFS, kSettingU0, kSettingKK, kSettingUL};
@@ -292,7 +292,7 @@ public:
     // arguments separated by commas, nothing else.
     static std::string BuildLine(const std::string& keyword, const std::vector<std::string>& arguments);
 
-    // Part 1.4 field list: for each field but the last, the first comma of
+    // Field list: for each field but the last, the first comma of
     // the rest must exist and the text before it, trimmed, is the field; it
     // must not be empty (a comma first, or only blanks before it). The last
     // field is the whole rest, trimmed, commas included, and may be empty.

@@ -1,4 +1,4 @@
-// The sensor command set (Part 1.4) on a scripted line in virtual time: what
+// The sensor command set on a scripted line in virtual time: what
 // each command puts on the line, and how each answer form is taken apart.
 // Suite names begin with "commandset" so that `ctest -R commandset` finds
 // them among the discovered tests.
@@ -406,7 +406,7 @@ INSTANTIATE_TEST_SUITE_P(commandset, CommandTable, ::testing::ValuesIn(Cases()),
                              return std::string(info.param.name);
                          });
 
-// Every row of the Part 1.4 tables, spelled out here independently of the
+// Every command of the sensor's command tables, spelled out here independently of the
 // header: the request goes out exactly, the answer keyword is the one given.
 
 struct TextReadRow {
