@@ -14,6 +14,11 @@ Bytes HexBytes(const std::string& hex);   // "01 04 08 00" -> bytes
 Bytes TextBytes(const std::string& text);
 std::string ToHex(const Bytes& bytes);
 Bytes WithModbusCrc(Bytes frame);
+inline Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 // A line driven by a script in virtual time. Each Write takes the next
 // scripted reply (if any); its pieces become readable after their delays.
