@@ -1,0 +1,161 @@
+#include "MeasurementFile.h"
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+
+#include "Cp1251.h"
+#include "MeasurementFileOs.h"
+
+namespace {
+
+using Point = SensorCalibrationLoopMeasurementsPoint;
+
+// The headings as the user knows them from the calibration page, 31 columns:
+// time, the 18 measured slots, then the 12 multigas channels. The blank
+// before "Мультигаз 11" is in the files users already keep; new files match
+// them, so tools that find a column by its heading work on both.
+constexpr const char* kHeading =
+    "Время;Концентрация;АЦП;Температура;"
+    "Температура нагревателя;Сопротивление датчика;Напряжение на токовм шунте;Напряжение на нагревателе;"
+    "Напряжение на чувствительном слое;Сопротивление нагревателя;Ширина цикла ШИМ;Влажность;"
+    "Температура нагревателя CAT;Температура нагревателя PLT;Сопротивление нагревателя CAT;"
+    "Сопротивление нагревателя PLT;Мощность нагревателя CAT;Мощность нагревателя PLT;"
+    "Разница мощностей CAT и PLT;"
+    "Мультигаз 1;Мультигаз 2;Мультигаз 3;Мультигаз 4;Мультигаз 5;Мультигаз 6;Мультигаз 7;Мультигаз 8;"
+    "Мультигаз 9;Мультигаз 10; Мультигаз 11;Мультигаз 12";
+
+// Decimals per slot; -1 marks the two slots the file leaves out.
+constexpr std::array<int, Point::kSlots> kDecimals = {
+    4,                   // 0 concentration
+    1, 1,                // 1 ADC, 2 temperature
+    2,                   // 3 heater temperature
+    1, 1, 1, 1,          // 4 sensor resistance, 5-7 voltages
+    3,                   // 8 heater resistance
+    1, 1,                // 9 PWM, 10 humidity
+    2, 2,                // 11-12 heater temperatures CAT, PLT
+    1, 1,                // 13-14 heater resistances CAT, PLT
+    4, 4, 4,             // 15-17 powers CAT, PLT, difference
+    -1, -1,              // 18-19 never filled
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, // 20-31 multigas channels
+};
+
+// Fixed notation in the C manner whatever the locale, then the decimal comma
+// the spreadsheet users read.
+std::string FormatValue(float value, int decimals)
+{
+    char buffer[128];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::fixed, decimals);
+    if (result.ec != std::errc())
+        return {};
+    std::string text(buffer, result.ptr);
+    for (char& c : text) {
+        if (c == '.')
+            c = ',';
+    }
+    return text;
+}
+
+void AppendTwoDigits(std::string& out, int value)
+{
+    if (value < 0 || value > 99)
+        value = 0;
+    out.push_back(static_cast<char>('0' + value / 10));
+    out.push_back(static_cast<char>('0' + value % 10));
+}
+
+// "%Y.%m.%d %H:%M:%S"
+std::string FormatTime(const std::tm& t)
+{
+    std::string out;
+    char year[16];
+    const auto result = std::to_chars(year, year + sizeof year, t.tm_year + 1900);
+    out.append(year, result.ptr);
+    out.push_back('.');
+    AppendTwoDigits(out, t.tm_mon + 1);
+    out.push_back('.');
+    AppendTwoDigits(out, t.tm_mday);
+    out.push_back(' ');
+    AppendTwoDigits(out, t.tm_hour);
+    out.push_back(':');
+    AppendTwoDigits(out, t.tm_min);
+    out.push_back(':');
+    AppendTwoDigits(out, t.tm_sec);
+    return out;
+}
+
+} // namespace
+
+MeasurementFile::~MeasurementFile()
+{
+    Close();
+}
+
+MeasurementFile::Result MeasurementFile::Open(const std::string& utf8Path)
+{
+    Close();
+    file_ = OpenMeasurementFileExclusive(utf8Path);
+    return file_ != nullptr ? Result::Ok : Result::OpenFailed;
+}
+
+void MeasurementFile::Close()
+{
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+std::string MeasurementFile::HeaderBytes()
+{
+    return Cp1251::FromUtf8(kHeading) + "\r\n";
+}
+
+std::string MeasurementFile::LineBytes(const Point& point, const std::tm& localTime)
+{
+    std::string line = FormatTime(localTime);
+    for (std::size_t slot = 0; slot < Point::kSlots; ++slot) {
+        if (kDecimals[slot] < 0)
+            continue;
+        line.push_back(';');
+        if (point.valid[slot] == 1)
+            line += FormatValue(point.values[slot], kDecimals[slot]);
+    }
+    line += "\r\n";
+    return line;
+}
+
+MeasurementFile::Result MeasurementFile::WriteMeasurementHeader()
+{
+    return WriteBytes(HeaderBytes());
+}
+
+MeasurementFile::Result MeasurementFile::WriteMeasurementLine(const Point& point)
+{
+    std::tm now{};
+    if (!CurrentLocalTime(now))
+        now = std::tm{};
+    return WriteMeasurementLine(point, now);
+}
+
+MeasurementFile::Result MeasurementFile::WriteMeasurementLine(const Point& point, const std::tm& localTime)
+{
+    if (file_ == nullptr)
+        return Result::NotOpen;
+    return WriteBytes(LineBytes(point, localTime));
+}
+
+MeasurementFile::Result MeasurementFile::WriteBytes(const std::string& bytes)
+{
+    if (file_ == nullptr)
+        return Result::NotOpen;
+    const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file_);
+    const bool flushed = std::fflush(file_) == 0;
+    if (written != bytes.size() || !flushed) {
+        // Reported to the caller; the next line gets its own chance.
+        std::clearerr(file_);
+        return Result::WriteFailed;
+    }
+    return Result::Ok;
+}

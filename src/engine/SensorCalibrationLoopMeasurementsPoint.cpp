@@ -1,0 +1,59 @@
+#include "SensorCalibrationLoopMeasurementsPoint.h"
+
+#include <string>
+
+#include "CalibrationPollSettings.h"
+#include "MultigasChannelTexts.h"
+#include "SensorParameters.h"
+#include "TextNumbers.h"
+
+namespace {
+
+using Point = SensorCalibrationLoopMeasurementsPoint;
+
+void Put(Point& point, std::size_t slot, std::int32_t selected, std::uint32_t sourceValid, const std::string& text)
+{
+    if (selected == 0 || sourceValid != 1)
+        return;
+    point.values[slot] = static_cast<float>(ParseDecimalReal(text));
+    point.valid[slot] = 1;
+}
+
+} // namespace
+
+SensorCalibrationLoopMeasurementsPoint SensorCalibrationLoopMeasurementsPoint::Build(
+    const SensorParameters& p, const MultigasChannelTexts& multigas, const CalibrationPollSettings& s)
+{
+    Point point;
+    Put(point, kConcentration, s.readConcentration, p.concentration.valid, p.concentration.values[0]);
+    Put(point, kAdc, s.readAdc, p.adc.valid, p.adc.text);
+    Put(point, kSensorTemperature, s.readSensorTemperature, p.sensorTemperature.valid,
+        p.sensorTemperature.values[0]);
+    Put(point, kHeaterTemperature, s.readTh, p.thReading.valid, p.thReading.values[0]);
+    Put(point, kSensorResistance, s.readRp, p.rpReading.valid, p.rpReading.values[0]);
+    for (std::size_t i = 0; i < 3; ++i)
+        Put(point, kPv1 + i, s.readPv, p.pvValues.valid, p.pvValues.texts[i]);
+    Put(point, kHeaterResistance, s.readRh, p.rhReading.valid, p.rhReading.values[0]);
+    Put(point, kPwm, s.readPw, p.pw.valid, p.pw.text);
+    Put(point, kHumidity, s.readSh, p.shReading.valid, p.shReading.values[0]);
+    Put(point, kHeaterTemperatureCat, s.readTh2, p.thReading.valid, p.thReading.values[0]);
+    Put(point, kHeaterTemperaturePlt, s.readTh2, p.thReading.valid, p.thReading.values[1]);
+    Put(point, kHeaterResistanceCat, s.readRh2, p.rhReading.valid, p.rhReading.values[0]);
+    Put(point, kHeaterResistancePlt, s.readRh2, p.rhReading.valid, p.rhReading.values[1]);
+    for (std::size_t i = 0; i < 3; ++i)
+        Put(point, kPowerCat + i, s.readDw, p.dwReading.valid, p.dwReading.values[i]);
+    for (std::size_t ch = 0; ch < MultigasChannelTexts::kChannels; ++ch) {
+        const std::string& text = multigas.values[ch];
+        Put(point, kMultigas1 + ch, s.readMultigas, text.empty() ? 0u : 1u, text);
+    }
+    return point;
+}
+
+bool SensorCalibrationLoopMeasurementsPoint::AnyValid() const
+{
+    for (auto flag : valid) {
+        if (flag != 0)
+            return true;
+    }
+    return false;
+}
