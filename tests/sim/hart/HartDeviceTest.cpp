@@ -151,7 +151,7 @@ HartDeviceSettings Quiet()
 
 // ---------------------------------------------------------------------------
 
-TEST(HartDevice, Command0AtPollingAddress0AnswersByteForByte)
+TEST(sim_hart, Command0AtPollingAddress0AnswersByteForByte)
 {
     HartDevice device(Quiet());
     const Bytes request = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x80, 0x00, 0x00, 0x82};
@@ -185,7 +185,7 @@ TEST(HartDevice, Command0AtPollingAddress0AnswersByteForByte)
     EXPECT_EQ(answers[0][0].bytes, expected);
 }
 
-TEST(HartDevice, ShortAddressAnswersOnlyAtItsPollingAddress)
+TEST(sim_hart, ShortAddressAnswersOnlyAtItsPollingAddress)
 {
     HartDeviceSettings settings = Quiet();
     settings.pollingAddress = 5;
@@ -214,7 +214,7 @@ TEST(HartDevice, ShortAddressAnswersOnlyAtItsPollingAddress)
     EXPECT_FALSE(frames[5].longAddress);
 }
 
-TEST(HartDevice, LongAddressMustMatchTheUniqueId)
+TEST(sim_hart, LongAddressMustMatchTheUniqueId)
 {
     struct Case {
         const char* name;
@@ -247,7 +247,7 @@ TEST(HartDevice, LongAddressMustMatchTheUniqueId)
     }
 }
 
-TEST(HartDevice, FindsRequestsWhateverComesAroundThem)
+TEST(sim_hart, FindsRequestsWhateverComesAroundThem)
 {
     const Bytes good = Short(0, 0);
     const Bytes body(good.begin() + 5, good.end());  // without preambles
@@ -296,7 +296,7 @@ TEST(HartDevice, FindsRequestsWhateverComesAroundThem)
     }
 }
 
-TEST(HartDevice, RequestWithWrongCheckByteIsCountedAndNotAnswered)
+TEST(sim_hart, RequestWithWrongCheckByteIsCountedAndNotAnswered)
 {
     HartDevice device(Quiet());
     Bytes damaged = Short(0, 0);
@@ -313,7 +313,7 @@ TEST(HartDevice, RequestWithWrongCheckByteIsCountedAndNotAnswered)
     EXPECT_TRUE(Parse(Ask(device, Short(0, 0))).ok);
 }
 
-TEST(HartDevice, LineIdleDropsAPartialRequest)
+TEST(sim_hart, LineIdleDropsAPartialRequest)
 {
     HartDevice device(Quiet());
     const Bytes request = Long(1);
@@ -328,7 +328,7 @@ TEST(HartDevice, LineIdleDropsAPartialRequest)
     EXPECT_TRUE(Parse(Ask(device, request)).ok);
 }
 
-TEST(HartDevice, PackedAsciiAgainstHandPackedBytes)
+TEST(sim_hart, PackedAsciiAgainstHandPackedBytes)
 {
     // "GD-0001 ": codes 7 4 45 48 | 48 48 49 32, six bits each, first on top.
     const Bytes tag = {0x1C, 0x4B, 0x70, 0xC3, 0x0C, 0x60};
@@ -356,7 +356,7 @@ TEST(HartDevice, PackedAsciiAgainstHandPackedBytes)
     EXPECT_EQ(p.data[20], 124);  // 2024 - 1900
 }
 
-TEST(HartDevice, ReadCommandsCarryTheSettings)
+TEST(sim_hart, ReadCommandsCarryTheSettings)
 {
     HartDeviceSettings settings = Quiet();
     settings.pv = 4.5;
@@ -396,7 +396,7 @@ TEST(HartDevice, ReadCommandsCarryTheSettings)
               "CALIBRATED 15.03.2024           ");
 }
 
-TEST(HartDevice, Command40EntersAndLeavesFixedCurrent)
+TEST(sim_hart, Command40EntersAndLeavesFixedCurrent)
 {
     HartDevice device(Quiet());
     EXPECT_FALSE(device.FixedCurrentMode());
@@ -425,7 +425,7 @@ TEST(HartDevice, Command40EntersAndLeavesFixedCurrent)
     EXPECT_FLOAT_EQ(Real(p.data, 0), 8.0f);  // back to following pv: 25 % of 0..100
 }
 
-TEST(HartDevice, Command40RefusesWhatItCannotDo)
+TEST(sim_hart, Command40RefusesWhatItCannotDo)
 {
     struct Case {
         const char* name;
@@ -453,7 +453,7 @@ TEST(HartDevice, Command40RefusesWhatItCannotDo)
     }
 }
 
-TEST(HartDevice, UnimplementedCommandsGiveResponseCode64)
+TEST(sim_hart, UnimplementedCommandsGiveResponseCode64)
 {
     HartDeviceSettings settings = Quiet();
     settings.noCommand20 = true;
@@ -471,7 +471,7 @@ TEST(HartDevice, UnimplementedCommandsGiveResponseCode64)
     EXPECT_EQ(p.data.size(), 32u);
 }
 
-TEST(HartDevice, EachFaultShowsInTheAnswer)
+TEST(sim_hart, EachFaultShowsInTheAnswer)
 {
     HartDevice reference(Quiet());
     const Bytes clean = Ask(reference, Long(1));
@@ -554,7 +554,7 @@ TEST(HartDevice, EachFaultShowsInTheAnswer)
     }
 }
 
-TEST(HartDevice, FaultsLastForTheirCountAndChangeAtRunTime)
+TEST(sim_hart, FaultsLastForTheirCountAndChangeAtRunTime)
 {
     HartFaults faults;
     faults.badCheckByte = true;
@@ -576,7 +576,7 @@ TEST(HartDevice, FaultsLastForTheirCountAndChangeAtRunTime)
     EXPECT_TRUE(device.FixedCurrentMode());
 }
 
-TEST(HartDevice, ScenarioKeysSetTheDevice)
+TEST(sim_hart, ScenarioKeysSetTheDevice)
 {
     HartDevice device;
     struct Key {
@@ -650,7 +650,7 @@ TEST(HartDevice, ScenarioKeysSetTheDevice)
     EXPECT_FALSE(device.FixedCurrentMode());
 }
 
-TEST(HartDevice, ScenarioKeysRejectUnknownKeysAndBadValues)
+TEST(sim_hart, ScenarioKeysRejectUnknownKeysAndBadValues)
 {
     struct Case {
         const char* key;
@@ -697,7 +697,7 @@ TEST(HartDevice, ScenarioKeysRejectUnknownKeysAndBadValues)
     }
 }
 
-TEST(HartDevice, PrimaryValueWandersAroundItsSetting)
+TEST(sim_hart, PrimaryValueWandersAroundItsSetting)
 {
     HartDeviceSettings settings;
     settings.pv = 25.0;
@@ -715,7 +715,7 @@ TEST(HartDevice, PrimaryValueWandersAroundItsSetting)
     EXPECT_LE(values.back(), 26.0f);
 }
 
-TEST(HartDevice, RandomBytesNeverBreakTheDevice)
+TEST(sim_hart, RandomBytesNeverBreakTheDevice)
 {
     std::mt19937 random(20240315);
     HartDevice device(Quiet());
@@ -763,7 +763,7 @@ TEST(HartDevice, RandomBytesNeverBreakTheDevice)
     EXPECT_EQ(p.command, 13);
 }
 
-TEST(HartDevice, RecordsFramesInOrderWhileFaultsChangeFromAnotherThread)
+TEST(sim_hart, RecordsFramesInOrderWhileFaultsChangeFromAnotherThread)
 {
     HartDevice device(Quiet());
     std::atomic<bool> done{false};
