@@ -119,7 +119,7 @@ struct HartRecordedFrame {
 //   range_lower, range_upper   pv at 4 mA and at 20 mA
 //   loop_current         mA, or "auto" to follow pv over the range
 //   loop_current_mode    0 or 1 (0: multidrop, command 40 refused with 11)
-//   fixed_current        mA to hold the loop at as command 40 would; 0 releases it
+//   fixed_current        mA (3.5..23) to hold the loop at as command 40 would; 0 releases it
 //   sensor_serial        0..0xFFFFFF (0x044001 reads as 01010001)
 //   sensor_upper, sensor_lower, sensor_min_span   transducer limits (command 14)
 //   no_command_20        flag: the device lacks the long tag
@@ -128,6 +128,7 @@ struct HartRecordedFrame {
 //   fault_split_bytes    0..1000 (0: one piece)
 //   fault_split_gap_ms   0..600000
 //   fault_garbage        hex bytes before the answer, "00 13 5A" or "00135A"; empty for none
+//                        (a 0xFF among them looks like a preamble to the master: choose it on purpose)
 //   fault_bad_check      flag
 //   fault_burst_bit      flag
 //   fault_response_code  0..255
