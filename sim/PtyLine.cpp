@@ -1,0 +1,208 @@
+#include "PtyLine.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <stdexcept>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::runtime_error SystemError(const std::string& what)
+{
+    return std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+void CloseFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+}  // namespace
+
+std::string PtyLine::DefaultPortsFolder()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && *xdg != '\0')
+        return std::string(xdg) + "/Korvan/ports";
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : ".") + "/.config/Korvan/ports";
+}
+
+PtyLine::PtyLine(LineDevice& device, const Options& options)
+    : device_(device), options_(options), pace_(options.pace), answerDelayMs_(options.answerDelayMs)
+{
+    if (options_.portNumber < 1)
+        throw std::runtime_error("COM port number must be 1 or more, not " + std::to_string(options_.portNumber));
+    if (options_.baud == 0 || options_.bitsPerByte == 0)
+        throw std::runtime_error("line rate must not be zero");
+    try {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            throw SystemError("cannot create a pseudo-terminal");
+        const char* name = ::ptsname(master_);
+        if (name == nullptr)
+            throw SystemError("ptsname");
+        devicePath_ = name;
+        // Holding one slave descriptor ourselves keeps the master from seeing
+        // a hang-up (and reads from failing with EIO) whenever no client has
+        // the port open, so the line survives the tool closing and reopening.
+        slave_ = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (slave_ < 0)
+            throw SystemError("cannot open " + devicePath_);
+        termios t{};
+        if (::tcgetattr(slave_, &t) != 0)
+            throw SystemError("tcgetattr " + devicePath_);
+        // Raw from the start: no echo of the device's answers back into the
+        // device, no line editing of binary frames.
+        ::cfmakeraw(&t);
+        if (::tcsetattr(slave_, TCSANOW, &t) != 0)
+            throw SystemError("tcsetattr " + devicePath_);
+        // A device never blocks on a line that nobody listens to: what the
+        // far end does not take is lost.
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
+            throw SystemError("pipe");
+
+        const std::string folder = options_.portsFolder.empty() ? DefaultPortsFolder() : options_.portsFolder;
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (ec)
+            throw std::runtime_error("cannot create the ports folder " + folder + ": " + ec.message());
+        linkPath_ = folder + "/com" + std::to_string(options_.portNumber);
+        std::filesystem::remove(linkPath_, ec);
+        std::filesystem::create_symlink(devicePath_, linkPath_, ec);
+        if (ec)
+            throw std::runtime_error("cannot link " + linkPath_ + ": " + ec.message());
+    } catch (...) {
+        CloseFd(wake_[0]);
+        CloseFd(wake_[1]);
+        CloseFd(slave_);
+        CloseFd(master_);
+        throw;
+    }
+    thread_ = std::thread([this] { Run(); });
+}
+
+PtyLine::~PtyLine()
+{
+    if (wake_[1] >= 0) {
+        const char c = 'x';
+        [[maybe_unused]] const ssize_t n = ::write(wake_[1], &c, 1);
+    }
+    if (thread_.joinable())
+        thread_.join();
+    std::error_code ec;
+    // Only our own link: another simulator may have taken the number since.
+    if (!linkPath_.empty() && std::filesystem::read_symlink(linkPath_, ec) == devicePath_)
+        std::filesystem::remove(linkPath_, ec);
+    CloseFd(wake_[0]);
+    CloseFd(wake_[1]);
+    CloseFd(slave_);
+    CloseFd(master_);
+}
+
+void PtyLine::Run()
+{
+    struct Outgoing {
+        Clock::time_point due;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::deque<Outgoing> outgoing;
+    Clock::time_point lineFreeAt = Clock::now();
+    Clock::time_point lastByte = Clock::now();
+    bool idlePending = false;
+    std::vector<SimAnswer> answers;
+    std::uint8_t buf[4096];
+
+    auto schedule = [&](const SimAnswer& answer, Clock::time_point now) {
+        Clock::time_point t = std::max(now + std::chrono::milliseconds(answerDelayMs_.load()), lineFreeAt);
+        const bool pace = pace_.load();
+        const auto byteTime = std::chrono::microseconds(
+            static_cast<std::int64_t>(options_.bitsPerByte) * 1000000 / static_cast<std::int64_t>(options_.baud));
+        for (const SimPiece& piece : answer) {
+            t += std::chrono::milliseconds(piece.delayMs);
+            if (!pace) {
+                outgoing.push_back({t, piece.bytes});
+                continue;
+            }
+            // Each byte leaves when its last bit has been clocked out.
+            for (std::uint8_t b : piece.bytes) {
+                t += byteTime;
+                outgoing.push_back({t, {b}});
+            }
+        }
+        lineFreeAt = t;
+    };
+
+    for (;;) {
+        Clock::time_point now = Clock::now();
+        Clock::time_point wakeAt = Clock::time_point::max();
+        if (!outgoing.empty())
+            wakeAt = outgoing.front().due;
+        if (idlePending)
+            wakeAt = std::min(wakeAt, lastByte + std::chrono::milliseconds(options_.idleGapMs));
+        timespec ts{};
+        timespec* timeout = nullptr;
+        if (wakeAt != Clock::time_point::max()) {
+            const auto left = std::max<Clock::duration>(wakeAt - now, Clock::duration::zero());
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            ts.tv_sec = static_cast<time_t>(ns / 1000000000);
+            ts.tv_nsec = static_cast<long>(ns % 1000000000);
+            timeout = &ts;
+        }
+        pollfd fds[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        const int r = ::ppoll(fds, 2, timeout, nullptr);
+        if (r < 0 && errno != EINTR)
+            break;
+        if (r > 0 && (fds[1].revents & POLLIN) != 0)
+            break;
+        now = Clock::now();
+        if (r > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n > 0) {
+                answers.clear();
+                device_.Feed(buf, static_cast<std::size_t>(n), answers);
+                for (const SimAnswer& a : answers)
+                    schedule(a, now);
+                lastByte = now;
+                idlePending = true;
+            } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                // Should not happen while we hold the slave; never spin on it.
+                ::usleep(10000);
+            }
+        }
+        if (idlePending && now - lastByte >= std::chrono::milliseconds(options_.idleGapMs)) {
+            idlePending = false;
+            device_.LineIdle();
+        }
+        while (!outgoing.empty() && outgoing.front().due <= now) {
+            const std::vector<std::uint8_t>& bytes = outgoing.front().bytes;
+            std::size_t done = 0;
+            while (done < bytes.size()) {
+                const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;  // nobody reads the far end: the bytes are lost, as on a wire
+                done += static_cast<std::size_t>(n);
+            }
+            outgoing.pop_front();
+        }
+    }
+}

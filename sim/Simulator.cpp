@@ -1,0 +1,160 @@
+#include "Simulator.h"
+
+#include <algorithm>
+
+Simulator::Simulator(Options options)
+    : options_(std::move(options)),
+      multigas_(std::make_shared<MultigasState>()),
+      detector_(std::make_unique<DetectorDevice>(multigas_)),
+      rack_(std::make_unique<MultigasRack>(multigas_))
+#ifdef KORVAN_SIM_HAS_HART
+      , hart_(std::make_unique<HartDevice>())
+#endif
+{
+    if (!options_.scenarioFile.empty())
+        Apply(Scenario::FromFile(options_.scenarioFile));
+    else
+        Apply(Scenario::FromText(options_.scenarioText.empty() ? DefaultScenario() : options_.scenarioText,
+            options_.scenarioText.empty() ? "<built-in scenario>" : "<scenario text>"));
+}
+
+Simulator::~Simulator()
+{
+    Stop();
+}
+
+const char* Simulator::DefaultScenario()
+{
+    return "# A semiconductor sensor in a detector with both journals partly filled.\n"
+           "[detector]\n"
+           "kind = Semi\n"
+           "modbus_id = 1\n"
+           "[journal]\n"
+           "event_capacity = 100\n"
+           "event_first = 90\n"
+           "event_last = 10\n"
+           "threshold_capacity = 60\n"
+           "threshold_first = 0\n"
+           "threshold_last = 40\n"
+           "[multigas]\n"
+           "sets = 2\n";
+}
+
+void Simulator::Apply(const Scenario& scenario)
+{
+    std::vector<Scenario::Entry> entries = scenario.Entries();
+    // The sensor kind resets every setting of the sensor, and the number of
+    // sets bounds the set keys: both go first, wherever they stand.
+    std::stable_partition(entries.begin(), entries.end(), [](const Scenario::Entry& e) {
+        return (e.section == "detector" && e.key == "kind") || (e.section == "multigas" && e.key == "sets");
+    });
+    int lastJournalLine = 0;
+    for (const Scenario::Entry& e : entries) {
+        std::string error;
+        if (e.section == "detector" || e.section == "journal") {
+            error = detector_->ApplySetting(e.section, e.key, e.value);
+            if (e.section == "journal")
+                lastJournalLine = std::max(lastJournalLine, e.line);
+        } else if (e.section == "multigas") {
+            error = rack_->ApplySetting(e.key, e.value);
+        } else if (e.section == "faults") {
+            error = ArmFault(e.key, e.value);
+        } else if (e.section == "hart") {
+#ifdef KORVAN_SIM_HAS_HART
+            if (!hart_->ApplyScenarioKey(e.key, e.value))
+                error = "unknown key or bad value \"" + e.key + " = " + e.value + "\" in [hart]";
+#else
+            notes_.push_back(scenario.Name() + ":" + std::to_string(e.line) + ": [hart] " + e.key
+                + " ignored: this build has no HART device");
+#endif
+        }
+        if (!error.empty())
+            throw ScenarioError(scenario.Name(), e.line, error);
+    }
+#ifdef KORVAN_SIM_HAS_HART
+    // One detector: the HART address the sensor reports is the one its HART
+    // side answers at, unless the scenario says otherwise on purpose.
+    const bool hartAddressGiven = std::any_of(entries.begin(), entries.end(), [](const Scenario::Entry& e) {
+        return e.section == "hart" && e.key == "polling_address";
+    });
+    if (!hartAddressGiven)
+        hart_->ApplyScenarioKey("polling_address", std::to_string(detector_->HartAddress()));
+#endif
+    const std::string error = detector_->FinishSettings();
+    if (!error.empty())
+        throw ScenarioError(scenario.Name(), lastJournalLine, error);
+}
+
+std::string Simulator::ArmFault(const std::string& target, const std::string& spec)
+{
+    if (target.empty())
+        return "a fault needs a target (\"*\", a keyword such as @RRIS, F4, F4:2048)";
+    std::string error;
+    const auto fault = LineFault::Parse(spec, error);
+    if (!fault)
+        return error;
+    detector_->Faults().Set(target, *fault);
+    return {};
+}
+
+LineDevice* Simulator::HartLine()
+{
+#ifdef KORVAN_SIM_HAS_HART
+    return hart_.get();
+#else
+    return nullptr;
+#endif
+}
+
+void Simulator::Start()
+{
+    if (running_)
+        return;
+    auto options = [&](int port, unsigned baud, unsigned bits) {
+        PtyLine::Options o;
+        o.portsFolder = options_.portsFolder;
+        o.portNumber = port;
+        o.baud = baud;
+        o.bitsPerByte = bits;
+        o.pace = options_.pace;
+        o.answerDelayMs = options_.answerDelayMs;
+        o.idleGapMs = options_.idleGapMs;
+        return o;
+    };
+    try {
+        if (options_.devicePort)
+            deviceLine_ = std::make_unique<PtyLine>(*detector_, options(*options_.devicePort, 9600, 10));
+        if (options_.hartPort && HartLine() != nullptr)
+            hartLine_ = std::make_unique<PtyLine>(*HartLine(), options(*options_.hartPort, 1200, 11));
+        if (options_.multigasPort)
+            multigasLine_ = std::make_unique<PtyLine>(*rack_, options(*options_.multigasPort, 9600, 10));
+    } catch (...) {
+        Stop();
+        throw;
+    }
+    running_ = true;
+}
+
+void Simulator::Stop()
+{
+    deviceLine_.reset();
+    hartLine_.reset();
+    multigasLine_.reset();
+    running_ = false;
+}
+
+void Simulator::SetPacing(bool pace)
+{
+    options_.pace = pace;
+    for (auto* l : {deviceLine_.get(), hartLine_.get(), multigasLine_.get()})
+        if (l != nullptr)
+            l->SetPacing(pace);
+}
+
+void Simulator::SetAnswerDelay(unsigned ms)
+{
+    options_.answerDelayMs = ms;
+    for (auto* l : {deviceLine_.get(), hartLine_.get(), multigasLine_.get()})
+        if (l != nullptr)
+            l->SetAnswerDelay(ms);
+}
