@@ -168,11 +168,14 @@ void SensorHartInterface::StartThread()
 
 void SensorHartInterface::StopThread()
 {
+    // On the worker thread `thread` belongs to the other side: only ask.
+    if (workerId_.load() == std::this_thread::get_id()) {
+        stopEvent.Set();
+        return;
+    }
     if (!thread.joinable())
         return;
     stopEvent.Set();
-    if (workerId_.load() == std::this_thread::get_id())
-        return;
     thread.join();
     thread = std::thread();
 }
