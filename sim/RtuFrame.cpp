@@ -28,7 +28,11 @@ std::vector<std::uint8_t> Exception(std::uint8_t unit, std::uint8_t function, st
 
 std::vector<std::uint8_t> ReadAnswer(std::uint8_t unit, std::uint8_t function, const std::vector<std::uint8_t>& data)
 {
-    std::vector<std::uint8_t> f{unit, function, static_cast<std::uint8_t>(data.size())};
+    std::vector<std::uint8_t> f;
+    f.reserve(data.size() + 5);
+    f.push_back(unit);
+    f.push_back(function);
+    f.push_back(static_cast<std::uint8_t>(data.size()));
     f.insert(f.end(), data.begin(), data.end());
     AppendCrc(f);
     return f;

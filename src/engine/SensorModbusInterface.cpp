@@ -1,0 +1,780 @@
+#include "SensorModbusInterface.h"
+
+#include "ModbusComConnector.h"
+#include "SensorKind.h"
+#include "TCsLock.h"
+
+SensorModbusInterface::SensorModbusInterface() : time_(&SystemTimeSource()) {}
+
+SensorModbusInterface::~SensorModbusInterface()
+{
+    StopThread();
+    master_.Close();
+}
+
+void SensorModbusInterface::SetTimeSource(ITimeSource* time)
+{
+    time_ = time != nullptr ? time : &SystemTimeSource();
+    master_.SetTimeSource(time_);
+}
+
+void SensorModbusInterface::SetPasswords(const std::string& manufacturer, const std::string& calibration)
+{
+    TCsLock lock(dataLock_);
+    manufacturerPassword_ = manufacturer;
+    calibrationPassword_ = calibration;
+}
+
+// --- line and thread ----------------------------------------------------------
+
+bool SensorModbusInterface::Open(int port, bool resetRecords)
+{
+    if (resetRecords) {
+        idKnown_ = 0;
+        hartAddressKnown_ = 0;
+        TCsLock lock(dataLock_);
+        sensor_.Reset();
+        device_.Reset();
+    }
+    if (port < 1) {
+        state_ = kNoPort;
+        return false;
+    }
+    master_.Close();
+    if (!master_.Open(port)) {
+        state_ = kPortUnavailable;
+        return false;
+    }
+    state_ = kReady;
+    return true;
+}
+
+bool SensorModbusInterface::Open(std::unique_ptr<IConnector> connector, bool resetRecords)
+{
+    if (resetRecords) {
+        idKnown_ = 0;
+        hartAddressKnown_ = 0;
+        TCsLock lock(dataLock_);
+        sensor_.Reset();
+        device_.Reset();
+    }
+    master_.Close();
+    if (!master_.Open(std::move(connector))) {
+        state_ = kPortUnavailable;
+        return false;
+    }
+    state_ = kReady;
+    return true;
+}
+
+void SensorModbusInterface::Close()
+{
+    StopThread();
+    master_.Close();
+    state_ = kClosed;
+}
+
+void SensorModbusInterface::StartThread()
+{
+    StopThread();
+    stopEvent_.Reset();
+    const int task = state_.load();
+    thread_ = std::thread([this, task] {
+        workerId_ = std::this_thread::get_id();
+        ThreadProc(task);
+    });
+}
+
+void SensorModbusInterface::StopThread()
+{
+    if (workerId_.load() == std::this_thread::get_id()) {
+        // Called from the task itself (a notification handler): it cannot
+        // wait for its own end; it sees the stop at its next step.
+        stopEvent_.Set();
+        return;
+    }
+    if (!thread_.joinable())
+        return;
+    stopEvent_.Set();
+    thread_.join();
+    workerId_ = std::thread::id();
+}
+
+bool SensorModbusInterface::CanStart() const
+{
+    const int s = state_.load();
+    return s == kFailed || s == kReady;
+}
+
+bool SensorModbusInterface::Begin(int task)
+{
+    state_ = task;
+    StartThread();
+    return true;
+}
+
+void SensorModbusInterface::EndTask()
+{
+    state_ = kReady;
+    NotifyTaskEvent();
+}
+
+void SensorModbusInterface::ThreadProc(int task)
+{
+    switch (task) {
+    case kTaskReadAll: TaskReadAll(); break;
+    case kTaskMonitoring: TaskMonitoring(); break;
+    case kTaskEventJournal: TaskJournal(Journal::Event); break;
+    case kTaskThresholdJournal: TaskJournal(Journal::Threshold); break;
+    case kTaskReadDevice: TaskReadDevice(); break;
+    case kTaskDevicePolling: TaskDevicePolling(); break;
+    case kTaskReadSensor: TaskReadSensor(); break;
+    case kTaskSensorPolling: TaskSensorPolling(); break;
+    case kTaskReadCalibrationSet: TaskReadCalibrationSet(); break;
+    case kTaskCalibrationPolling: TaskCalibrationPolling(); break;
+    case kTaskReread: TaskReread(); break;
+    case kTaskWrite: TaskWrite(); break;
+    case kTaskSensorLog: TaskSensorLog(); break;
+    case kTaskTerminal: TaskTerminal(); break;
+    case kTaskFactorySave: TaskFactory(true); break;
+    case kTaskFactoryLoad: TaskFactory(false); break;
+    default: break;
+    }
+}
+
+// --- start operations -----------------------------------------------------------
+
+bool SensorModbusInterface::StartReadAll()
+{
+    if (!CanStart())
+        return false;
+    idKnown_ = 0;
+    hartAddressKnown_ = 0;
+    {
+        TCsLock lock(dataLock_);
+        sensor_.Reset();
+        device_.Reset();
+    }
+    return Begin(kTaskReadAll);
+}
+
+bool SensorModbusInterface::StartMonitoring()
+{
+    return CanStart() && Begin(kTaskMonitoring);
+}
+
+bool SensorModbusInterface::StartJournalRead(Journal which)
+{
+    if (!CanStart())
+        return false;
+    {
+        TCsLock lock(dataLock_);
+        Buffer(which).PrepareForRead();
+    }
+    Begin(which == Journal::Event ? kTaskEventJournal : kTaskThresholdJournal);
+    NotifyJournalStatus(which);
+    NotifyJournalData(which);
+    return true;
+}
+
+bool SensorModbusInterface::StartReadDevice()
+{
+    if (!CanStart())
+        return false;
+    idKnown_ = 0;
+    {
+        TCsLock lock(dataLock_);
+        sensor_.modbusId.valid = 0;
+        device_.Reset();
+    }
+    return Begin(kTaskReadDevice);
+}
+
+bool SensorModbusInterface::StartDevicePolling()
+{
+    return CanStart() && Begin(kTaskDevicePolling);
+}
+
+bool SensorModbusInterface::StartReadSensor()
+{
+    if (!CanStart())
+        return false;
+    idKnown_ = 0;
+    hartAddressKnown_ = 0;
+    {
+        TCsLock lock(dataLock_);
+        sensor_.Reset();
+    }
+    return Begin(kTaskReadSensor);
+}
+
+bool SensorModbusInterface::StartSensorPolling()
+{
+    return CanStart() && Begin(kTaskSensorPolling);
+}
+
+bool SensorModbusInterface::StartReadCalibrationSet()
+{
+    if (!CanStart())
+        return false;
+    idKnown_ = 0;
+    hartAddressKnown_ = 0;
+    {
+        TCsLock lock(dataLock_);
+        sensor_.Reset();
+    }
+    return Begin(kTaskReadCalibrationSet);
+}
+
+bool SensorModbusInterface::StartReread(int code)
+{
+    if (!CanStart())
+        return false;
+    {
+        TCsLock lock(dataLock_);
+        parameterCode_ = code;
+    }
+    return Begin(kTaskReread);
+}
+
+bool SensorModbusInterface::StartWrite(const SensorCommandRequest& request)
+{
+    if (!CanStart())
+        return false;
+    {
+        TCsLock lock(dataLock_);
+        writeRequest_ = request;
+    }
+    return Begin(kTaskWrite);
+}
+
+bool SensorModbusInterface::StartSensorLog()
+{
+    return CanStart() && Begin(kTaskSensorLog);
+}
+
+bool SensorModbusInterface::StartTerminal(const std::string& text)
+{
+    if (!CanStart())
+        return false;
+    {
+        TCsLock lock(dataLock_);
+        terminalCommand_ = text;
+    }
+    return Begin(kTaskTerminal);
+}
+
+bool SensorModbusInterface::StartFactorySave()
+{
+    return CanStart() && Begin(kTaskFactorySave);
+}
+
+bool SensorModbusInterface::StartFactoryLoad()
+{
+    return CanStart() && Begin(kTaskFactoryLoad);
+}
+
+// --- calibration polling settings ------------------------------------------------
+
+bool SensorModbusInterface::UpdatePollSettings(const CalibrationPollSettings& settings)
+{
+    if (!settings.AnythingSelected() && settings.cyclic == 0) {
+        if (state_.load() == kTaskCalibrationPolling)
+            StopThread();
+        TCsLock lock(dataLock_);
+        pollSettings_ = settings;
+        pendingCalibration_.code = 0;
+        measurementFile_.Close();
+        return true;
+    }
+    const int s = state_.load();
+    if (s != kFailed && s != kReady && s != kTaskCalibrationPolling)
+        return false;
+    {
+        TCsLock lock(dataLock_);
+        pollSettings_ = settings;
+        pendingCalibration_.code = 0;
+        if (!measurementFile_.IsOpen() && settings.toFile != 0) {
+            // A file that cannot be opened leaves the loop running without it.
+            if (measurementFile_.Open(settings.filePath) == MeasurementFile::Result::Ok)
+                measurementFile_.WriteMeasurementHeader();
+        } else if (measurementFile_.IsOpen() && settings.toFile == 0) {
+            measurementFile_.Close();
+        }
+    }
+    if (state_.load() != kTaskCalibrationPolling) {
+        state_ = kTaskCalibrationPolling;
+        StartThread();
+    }
+    return true;
+}
+
+bool SensorModbusInterface::QueueCalibrationCommand(const SensorCommandRequest& request)
+{
+    {
+        TCsLock lock(dataLock_);
+        if (state_.load() != kTaskCalibrationPolling || pollSettings_.cyclic == 0)
+            return false;
+        pendingCalibration_ = request;
+    }
+    NotifyTaskEvent();
+    return true;
+}
+
+bool SensorModbusInterface::IsPollBusy()
+{
+    TCsLock lock(dataLock_);
+    return state_.load() == kTaskCalibrationPolling && pollSettings_.cyclic != 0 && pendingCalibration_.code != 0;
+}
+
+// --- tasks ----------------------------------------------------------------------
+
+void SensorModbusInterface::TaskReadAll()
+{
+    int (SensorModbusInterface::*const sensorReads[])() = {
+        &SensorModbusInterface::ReadSerialNumber, &SensorModbusInterface::ReadManufactureDate,
+        &SensorModbusInterface::ReadCalibrationDate, &SensorModbusInterface::ReadAnalyteCode,
+        &SensorModbusInterface::ReadUnits, &SensorModbusInterface::ReadUpperLimit,
+        &SensorModbusInterface::ReadLowerLimit, &SensorModbusInterface::ReadManufacturer};
+    if (!ReadModbusId())
+        return;
+    for (auto read : sensorReads) {
+        if (!(this->*read)())
+            return;
+    }
+    if (!ReadSensorType() || !ReadSoftwareVersion() || !ReadV1() || !ReadC1() || !ReadV2() || !ReadC2() ||
+        !ReadS1() || !ReadS2() || !ReadSoftwareId())
+        return;
+    if (IdKnown()) {
+        if (!ReadThresholds() || !ReadEcoMode() || !ReadText8() || !ReadJournalIndices() ||
+            !ReadDeviceAnalyteCode() || !ReadDeviceUnits() || !ReadDeviceCalibrationDate())
+            return;
+    }
+    if (!ReadConcentration(true) || !ReadAdc() || !ReadSensorTemperature())
+        return;
+    if (IdKnown()) {
+        if (!ReadDeviceConcentration() || !ReadDeviceClock())
+            return;
+    }
+    if (!ReadHartId() || !ReadDaa())
+        return;
+    EndTask();
+}
+
+void SensorModbusInterface::TaskMonitoring()
+{
+    if (!ReadModbusId() || !ReadHartId())
+        return;
+    for (;;) {
+        if (stopEvent_.Wait(kPollIntervalMs)) {
+            state_ = kReady;
+            return;
+        }
+        if (!ReadConcentration(true) || !ReadAdc() || !ReadSensorTemperature())
+            return;
+        if (IdKnown() && (!ReadDeviceConcentration() || !ReadDeviceClock()))
+            return;
+    }
+}
+
+void SensorModbusInterface::TaskReadDevice()
+{
+    if (!ReadModbusId(true) || !ReadHartId() || !ReadSoftwareId())
+        return;
+    if (IdKnown()) {
+        if (!ReadThresholds() || !ReadEcoMode() || !ReadText8() || !ReadJournalIndices() ||
+            !ReadDeviceAnalyteCode() || !ReadDeviceUnits() || !ReadDeviceCalibrationDate() ||
+            !ReadDeviceConcentration() || !ReadDeviceClock())
+            return;
+    }
+    EndTask();
+}
+
+void SensorModbusInterface::TaskDevicePolling()
+{
+    if (!ReadModbusId(true) || !ReadHartId() || !ReadSoftwareId())
+        return;
+    if (!ReadThresholds() || !ReadEcoMode() || !ReadText8() || !ReadJournalIndices() || !ReadDeviceAnalyteCode() ||
+        !ReadDeviceUnits() || !ReadDeviceCalibrationDate())
+        return;
+    for (;;) {
+        if (stopEvent_.Wait(kPollIntervalMs)) {
+            state_ = kReady;
+            return;
+        }
+        if (IdKnown() && (!ReadDeviceConcentration() || !ReadDeviceClock()))
+            return;
+    }
+}
+
+bool SensorModbusInterface::ReadSensorSet()
+{
+    return ReadModbusId() && ReadSerialNumber() && ReadManufactureDate() && ReadCalibrationDate() &&
+           ReadAnalyteCode() && ReadUnits() && ReadUpperLimit() && ReadLowerLimit() && ReadManufacturer() &&
+           ReadSensorType() && ReadSoftwareVersion() && ReadV1() && ReadC1() && ReadV2() && ReadC2() && ReadS1() &&
+           ReadS2() && ReadConcentration(true) && ReadAdc() && ReadSensorTemperature() && ReadHartId();
+}
+
+void SensorModbusInterface::TaskReadSensor()
+{
+    if (ReadSensorSet())
+        EndTask();
+}
+
+void SensorModbusInterface::TaskSensorPolling()
+{
+    if (!ReadSensorSet())
+        return;
+    for (;;) {
+        if (stopEvent_.Wait(kPollIntervalMs)) {
+            state_ = kReady;
+            return;
+        }
+        if (!ReadConcentration(true) || !ReadAdc() || !ReadSensorTemperature())
+            return;
+    }
+}
+
+void SensorModbusInterface::TaskReadCalibrationSet()
+{
+    ClearMeasurementList();
+    if (!ReadSensorType(true) || !ReadSoftwareVersion() || !ReadSerialNumber())
+        return;
+    SensorKind kind = SensorKind::Unknown;
+    {
+        TCsLock lock(dataLock_);
+        if (sensor_.sensorType.valid != 0)
+            kind = ClassifySensorKind(sensor_.sensorType.text);
+    }
+    using Self = SensorModbusInterface;
+    auto run = [this](std::initializer_list<int (Self::*)()> reads) {
+        for (auto read : reads) {
+            if (!(this->*read)())
+                return false;
+        }
+        return true;
+    };
+    auto settings = [this](std::initializer_list<std::size_t> indexes) {
+        for (std::size_t i : indexes) {
+            if (!ReadSetting(i))
+                return false;
+        }
+        return true;
+    };
+    auto plainConcentration = [this] { return ReadConcentration(false) != 0; };
+    auto errorConcentration = [this] { return ReadConcentration(true) != 0; };
+
+    bool done = true;
+    switch (kind) {
+    case SensorKind::OptoDyn:
+    case SensorKind::OptoMIP:
+        done = ReadLE() != 0;
+        break;
+    case SensorKind::Elchem:
+        done = settings({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}) && ReadCoefficients() &&
+               run({&Self::ReadC1, &Self::ReadC2, &Self::ReadV1, &Self::ReadV2}) && plainConcentration() &&
+               run({&Self::ReadAdc, &Self::ReadSensorTemperature});
+        break;
+    case SensorKind::Oksik:
+        done = settings({0, 1}) && ReadCoefficients() &&
+               run({&Self::ReadC1, &Self::ReadC2, &Self::ReadV1, &Self::ReadV2}) && plainConcentration() &&
+               run({&Self::ReadAdc, &Self::ReadSensorTemperature});
+        break;
+    case SensorKind::Semi:
+        done = run({&Self::ReadHeater, &Self::ReadTG, &Self::ReadA1, &Self::ReadKT, &Self::ReadT0, &Self::ReadH0,
+                    &Self::ReadMG, &Self::ReadMP, &Self::ReadPI, &Self::ReadC1, &Self::ReadC2, &Self::ReadS1,
+                    &Self::ReadS2, &Self::ReadR0, &Self::ReadLP}) &&
+               errorConcentration() &&
+               run({&Self::ReadSensorTemperature, &Self::ReadTH, &Self::ReadRP, &Self::ReadPV, &Self::ReadRH,
+                    &Self::ReadPW, &Self::ReadSH});
+        break;
+    case SensorKind::TcatBrdg:
+        done = run({&Self::ReadHeater, &Self::ReadBB}) && settings({1}) &&
+               run({&Self::ReadBR, &Self::ReadC1, &Self::ReadC2, &Self::ReadV1, &Self::ReadV2}) &&
+               plainConcentration() && ReadAdc();
+        break;
+    case SensorKind::TcatPWR:
+        done = run({&Self::ReadHeater, &Self::ReadTG, &Self::ReadKT, &Self::ReadMG, &Self::ReadMP, &Self::ReadCP,
+                    &Self::ReadPI, &Self::ReadC1, &Self::ReadC2, &Self::ReadS1, &Self::ReadS2, &Self::ReadR0Pair,
+                    &Self::ReadLP}) &&
+               errorConcentration() && run({&Self::ReadTH2, &Self::ReadRH2, &Self::ReadDW});
+        break;
+    default:
+        break;
+    }
+    if (done)
+        EndTask();
+}
+
+void SensorModbusInterface::TaskCalibrationPolling()
+{
+    CalibrationPollSettings local;
+    {
+        TCsLock lock(dataLock_);
+        local = pollSettings_;
+    }
+    std::uint32_t cycleStart = time_->TickMs();
+    for (;;) {
+        // The tick count wraps after 49 days; unsigned subtraction keeps the
+        // elapsed time right across the wrap.
+        const std::uint32_t elapsed = time_->TickMs() - cycleStart;
+        const std::int32_t periodSetting = local.cyclic != 0 ? local.cyclePeriodMs : local.pollPeriodMs;
+        const std::uint32_t period = periodSetting > 0 ? static_cast<std::uint32_t>(periodSetting) : 0;
+        if (stopEvent_.Wait(elapsed > period ? 0 : period - elapsed))
+            break;
+        cycleStart = time_->TickMs();
+
+        if (local.cyclic != 0) {
+            if (!WriteHeater(true))
+                break;
+            if (stopEvent_.Wait(local.heatingTimeMs > 0 ? static_cast<std::uint32_t>(local.heatingTimeMs) : 0))
+                break;
+        }
+
+        SensorCommandRequest command;
+        {
+            TCsLock lock(dataLock_);
+            sensor_.concentration.ForgetError();
+            sensor_.sensorTemperature.ForgetError();
+            sensor_.thReading.ForgetError();
+            sensor_.rpReading.ForgetError();
+            sensor_.rhReading.ForgetError();
+            sensor_.shReading.ForgetError();
+            sensor_.dwReading.ForgetError();
+            if (local.cyclic != 0 && (pendingCalibration_.code == 3 || pendingCalibration_.code == 4))
+                command = pendingCalibration_;
+        }
+        if (command.code != 0) {
+            const int go = command.code == 3 ? CalibratePoint1(command.texts[0]) : CalibratePoint2(command.texts[0]);
+            if (!go)
+                break;
+            {
+                TCsLock lock(dataLock_);
+                pendingCalibration_.code = 0;
+            }
+            NotifyTaskEvent();
+        }
+
+        const std::pair<std::int32_t, int (SensorModbusInterface::*)()> reads[] = {
+            {local.readConcentration, nullptr},
+            {local.readAdc, &SensorModbusInterface::ReadAdc},
+            {local.readSensorTemperature, &SensorModbusInterface::ReadSensorTemperature},
+            {local.readTh, &SensorModbusInterface::ReadTH},
+            {local.readRp, &SensorModbusInterface::ReadRP},
+            {local.readPv, &SensorModbusInterface::ReadPV},
+            {local.readRh, &SensorModbusInterface::ReadRH},
+            {local.readPw, &SensorModbusInterface::ReadPW},
+            {local.readSh, &SensorModbusInterface::ReadSH},
+            {local.readTh2, &SensorModbusInterface::ReadTH2},
+            {local.readRh2, &SensorModbusInterface::ReadRH2},
+            {local.readDw, &SensorModbusInterface::ReadDW},
+            {local.readMultigas, &SensorModbusInterface::ReadMultigas},
+        };
+        bool stopped = false;
+        for (const auto& [selected, read] : reads) {
+            if (selected == 0)
+                continue;
+            const int go = read == nullptr ? ReadConcentration(true) : (this->*read)();
+            if (!go) {
+                stopped = true;
+                break;
+            }
+        }
+        if (stopped)
+            break;
+
+        if (local.cyclic != 0 && !WriteHeater(false))
+            break;
+
+        bool appended = false;
+        {
+            TCsLock lock(dataLock_);
+            const SensorCalibrationLoopMeasurementsPoint point =
+                SensorCalibrationLoopMeasurementsPoint::Build(sensor_, multigas_, local);
+            if (point.AnyValid()) {
+                measurements_.Append(point);
+                if (pollSettings_.toFile != 0 && measurementFile_.IsOpen())
+                    measurementFile_.WriteMeasurementLine(point);
+                appended = true;
+            }
+            // New settings take effect from the next wait.
+            local = pollSettings_;
+        }
+        if (appended)
+            NotifyMeasurementsChanged();
+    }
+    EndTask();
+}
+
+void SensorModbusInterface::TaskReread()
+{
+    int code = 0;
+    {
+        TCsLock lock(dataLock_);
+        code = parameterCode_;
+    }
+    if (RereadParameter(code))
+        EndTask();
+}
+
+void SensorModbusInterface::TaskWrite()
+{
+    SensorCommandRequest request;
+    {
+        TCsLock lock(dataLock_);
+        request = writeRequest_;
+    }
+    if (WriteParameter(request))
+        EndTask();
+}
+
+void SensorModbusInterface::TaskSensorLog()
+{
+    {
+        TCsLock lock(dataLock_);
+        sensorLog_.Clear();
+    }
+    NotifySensorLogChanged(0);
+    bool first = true;
+    while (!stopEvent_.IsSet()) {
+        SensorLogFields fields;
+        bool ok = false;
+        if (!ReadLogLine(fields, ok))
+            return;
+        if (!ok) {
+            EndTask();
+            return;
+        }
+        // The sensor's first answer to the log command is not a log line.
+        if (first) {
+            first = false;
+            continue;
+        }
+        std::size_t count = 0;
+        {
+            TCsLock lock(dataLock_);
+            sensorLog_.Append(SensorIntlogRecord::FromTexts(fields[0], fields[1], fields[2]));
+            count = sensorLog_.Size();
+        }
+        NotifySensorLogChanged(static_cast<std::uint32_t>(count));
+    }
+    state_ = kReady;
+}
+
+void SensorModbusInterface::TaskTerminal()
+{
+    if (stopEvent_.IsSet()) {
+        EndTask();
+        return;
+    }
+    std::string command;
+    {
+        TCsLock lock(dataLock_);
+        command = terminalCommand_;
+        terminalCommand_.clear();
+    }
+    std::string answer;
+    if (!master_.RequestRaw(command, answer))
+        answer.clear();
+    std::size_t count = 0;
+    {
+        TCsLock lock(dataLock_);
+        terminalLog_.Append(SensorTerminalLogRecord{command, answer});
+        count = terminalLog_.Size();
+    }
+    EndTask();
+    NotifyTerminalLogChanged(static_cast<std::uint32_t>(count));
+}
+
+void SensorModbusInterface::TaskFactory(bool save)
+{
+    if (StopRequested())
+        return;
+    std::string password;
+    {
+        TCsLock lock(dataLock_);
+        password = save ? manufacturerPassword_ : calibrationPassword_;
+    }
+    // The sensor's answer carries nothing the program uses.
+    if (save)
+        commands_.SaveFactorySettings(password, true);
+    else
+        commands_.LoadFactorySettings(password, true);
+    EndTask();
+}
+
+// --- snapshots ------------------------------------------------------------------
+
+void SensorModbusInterface::CopySensorParameters(SensorParameters& out)
+{
+    TCsLock lock(dataLock_);
+    out = sensor_;
+}
+
+void SensorModbusInterface::CopyDeviceParameters(DeviceParameters& out)
+{
+    TCsLock lock(dataLock_);
+    out = device_;
+}
+
+void SensorModbusInterface::CopyTerminalLog(std::vector<SensorTerminalLogRecord>& out)
+{
+    TCsLock lock(dataLock_);
+    out = terminalLog_.Records();
+}
+
+std::size_t SensorModbusInterface::CopyMeasurements(std::size_t max,
+                                                    std::vector<SensorCalibrationLoopMeasurementsPoint>& out)
+{
+    TCsLock lock(dataLock_);
+    return measurements_.CopyNewest(max, out);
+}
+
+std::size_t SensorModbusInterface::CopyIntlog(long long from, std::vector<SensorIntlogRecord>& out)
+{
+    TCsLock lock(dataLock_);
+    return sensorLog_.CopyFrom(from, out);
+}
+
+std::string SensorModbusInterface::GetMultigasChannelName(std::size_t index)
+{
+    TCsLock lock(dataLock_);
+    return multigas_.Name(index);
+}
+
+std::string SensorModbusInterface::GetMultigasChannelValue(std::size_t index)
+{
+    TCsLock lock(dataLock_);
+    return multigas_.Value(index);
+}
+
+CalibrationPollSettings SensorModbusInterface::PollSettings()
+{
+    TCsLock lock(dataLock_);
+    return pollSettings_;
+}
+
+void SensorModbusInterface::ClearMeasurementList()
+{
+    {
+        TCsLock lock(dataLock_);
+        measurements_.Clear();
+    }
+    NotifyMeasurementsChanged();
+}
+
+void SensorModbusInterface::ClearTerminalRecords()
+{
+    {
+        TCsLock lock(dataLock_);
+        terminalLog_.Clear();
+    }
+    NotifyTerminalLogChanged(0);
+}
+
+void SensorModbusInterface::StopMeasurementFile()
+{
+    TCsLock lock(dataLock_);
+    pollSettings_.toFile = 0;
+    measurementFile_.Close();
+}
