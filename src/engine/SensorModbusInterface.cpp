@@ -321,6 +321,22 @@ bool SensorModbusInterface::QueueCalibrationCommand(const SensorCommandRequest& 
     return true;
 }
 
+bool SensorModbusInterface::RunsCyclicLoop()
+{
+    TCsLock lock(dataLock_);
+    return state_.load() == kTaskCalibrationPolling && pollSettings_.cyclic != 0;
+}
+
+void SensorModbusInterface::SetEngineHartAddress(std::uint8_t value)
+{
+    if (value == 255) {
+        hartAddressKnown_ = 0;
+        return;
+    }
+    hartAddress_ = value;
+    hartAddressKnown_ = 1;
+}
+
 bool SensorModbusInterface::IsPollBusy()
 {
     TCsLock lock(dataLock_);

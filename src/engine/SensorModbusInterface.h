@@ -223,9 +223,15 @@ public:
     // "@WCL1": 1 with `ok` telling whether a record came, 0 on a stop.
     int ReadLogLine(SensorLogFields& fields, bool& ok);
 
+    // The calibration polling loop runs in cyclic mode.
+    bool RunsCyclicLoop();
+
 protected:
     // The data lock of every record below; the engine's snapshots take it.
     TCriticalSection& DataLock() { return dataLock_; }
+    // The engine's HART address, as the HART worker's search found it (255:
+    // unknown).
+    void SetEngineHartAddress(std::uint8_t value);
 
 private:
     void ThreadProc(int task);
