@@ -176,6 +176,7 @@ void PtyLine::Run()
         if (r > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
             const ssize_t n = ::read(master_, buf, sizeof buf);
             if (n > 0) {
+                bytesReceived_ += static_cast<std::uint64_t>(n);
                 answers.clear();
                 device_.Feed(buf, static_cast<std::size_t>(n), answers);
                 for (const SimAnswer& a : answers)
@@ -202,6 +203,7 @@ void PtyLine::Run()
                     break;  // nobody reads the far end: the bytes are lost, as on a wire
                 done += static_cast<std::size_t>(n);
             }
+            bytesSent_ += done;
             outgoing.pop_front();
         }
     }

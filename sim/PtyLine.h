@@ -39,6 +39,12 @@ public:
     void SetPacing(bool pace) { pace_ = pace; }
     void SetAnswerDelay(unsigned ms) { answerDelayMs_ = ms; }
 
+    // Bytes that crossed the line each way since the start, for timing
+    // harnesses that compare a run with the line's wire time.
+    std::uint64_t BytesReceived() const { return bytesReceived_.load(); }
+    std::uint64_t BytesSent() const { return bytesSent_.load(); }
+    const Options& LineOptions() const { return options_; }
+
     static std::string DefaultPortsFolder();
 
 private:
@@ -48,6 +54,8 @@ private:
     const Options options_;
     std::atomic<bool> pace_;
     std::atomic<unsigned> answerDelayMs_;
+    std::atomic<std::uint64_t> bytesReceived_{0};
+    std::atomic<std::uint64_t> bytesSent_{0};
     int master_ = -1;
     int slave_ = -1;
     int wake_[2] = {-1, -1};

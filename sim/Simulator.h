@@ -65,6 +65,10 @@ public:
     std::string HartPty() const { return PtyOf(hartLine_); }
     std::string MultigasPty() const { return PtyOf(multigasLine_); }
 
+    // The line objects, for their traffic counters; nullptr when not served.
+    const PtyLine* DeviceLine() const { return deviceLine_.get(); }
+    const PtyLine* HartPtyLine() const { return hartLine_.get(); }
+
     void SetPacing(bool pace);
     void SetAnswerDelay(unsigned ms);
 
