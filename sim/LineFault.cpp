@@ -19,9 +19,9 @@ bool ParseCount(const std::string& token, std::uint32_t low, std::uint32_t high,
 
 }  // namespace
 
-std::optional<LineFault> LineFault::Parse(std::string_view spec, std::string& error)
+std::optional<LineFault> LineFault::Parse(std::string_view faultText, std::string& error)
 {
-    std::istringstream in{std::string(spec)};
+    std::istringstream in{std::string(faultText)};
     std::vector<std::string> tokens;
     for (std::string t; in >> t;)
         tokens.push_back(t);
@@ -42,7 +42,7 @@ std::optional<LineFault> LineFault::Parse(std::string_view spec, std::string& er
     const std::string name = SimText::ToLower(tokens[0]);
     const std::size_t args = tokens.size() - 1;
     auto bad = [&](const std::string& why) {
-        error = "fault \"" + std::string(spec) + "\": " + why;
+        error = "fault \"" + std::string(faultText) + "\": " + why;
         return std::nullopt;
     };
     if (name == "silence") {

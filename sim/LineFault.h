@@ -24,7 +24,7 @@ struct LineFault {
     std::vector<std::uint8_t> garbage{0x00, 0xFF, '#', 0x7E};
     int remaining = -1;              // requests still to hit; -1 for all
 
-    static std::optional<LineFault> Parse(std::string_view spec, std::string& error);
+    static std::optional<LineFault> Parse(std::string_view faultText, std::string& error);
     std::string Describe() const;
 
     // Shapes a finished answer. `rtu` tells a Modbus frame (whose CRC and

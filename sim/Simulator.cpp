@@ -85,12 +85,12 @@ void Simulator::Apply(const Scenario& scenario)
         throw ScenarioError(scenario.Name(), lastJournalLine, error);
 }
 
-std::string Simulator::ArmFault(const std::string& target, const std::string& spec)
+std::string Simulator::ArmFault(const std::string& target, const std::string& faultText)
 {
     if (target.empty())
         return "a fault needs a target (\"*\", a keyword such as @RRIS, F4, F4:2048)";
     std::string error;
-    const auto fault = LineFault::Parse(spec, error);
+    const auto fault = LineFault::Parse(faultText, error);
     if (!fault)
         return error;
     detector_->Faults().Set(target, *fault);

@@ -73,9 +73,9 @@ public:
     void SetAnswerDelay(unsigned ms);
 
     // Arms a fault on the device line from its written form, as in the
-    // [faults] section: target and spec ("@RRIS", "late 1500"). Returns an
+    // [faults] section: target and fault ("@RRIS", "late 1500"). Returns an
     // error text, empty when armed.
-    std::string ArmFault(const std::string& target, const std::string& spec);
+    std::string ArmFault(const std::string& target, const std::string& faultText);
 
     // Remarks about the scenario that are not errors (for the executable).
     const std::vector<std::string>& Notes() const { return notes_; }

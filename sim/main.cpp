@@ -29,7 +29,7 @@ void Usage(std::ostream& out)
            "  --scenario FILE       scenario file (default: the built-in scenario)\n"
            "  --pace                send answers at the line's baud rate\n"
            "  --answer-delay MS     reaction time before every answer (default 0)\n"
-           "  --fault TARGET=SPEC   arm a fault on the device line, e.g. '@RRIS=late 1500',\n"
+           "  --fault TARGET=FAULT   arm a fault on the device line, e.g. '@RRIS=late 1500',\n"
            "                        'F4:2048=exception 11', '*=garbage'; may be repeated\n"
            "  --help                show this text\n";
 }
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
         Simulator sim(options);
         for (const std::string& f : faults) {
             const std::size_t eq = f.find('=');
-            const std::string error = eq == std::string::npos ? "expected TARGET=SPEC" : sim.ArmFault(f.substr(0, eq), f.substr(eq + 1));
+            const std::string error = eq == std::string::npos ? "expected TARGET=FAULT" : sim.ArmFault(f.substr(0, eq), f.substr(eq + 1));
             if (!error.empty()) {
                 std::cerr << "detector-sim: --fault " << f << ": " << error << "\n";
                 return 2;

@@ -21,7 +21,7 @@ std::vector<std::uint8_t> NormalFrame(SimLineClient& line)
 TEST(Faults, TextFaultsShapeTheAnswerLine)
 {
     struct Case {
-        std::string spec;
+        std::string faultText;
         std::function<void(const std::vector<std::uint8_t>&, int reads)> check;
     };
     const std::vector<Case> cases{
@@ -40,9 +40,9 @@ TEST(Faults, TextFaultsShapeTheAnswerLine)
          }},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.faultText);
         RunningSim s;
-        ASSERT_EQ(s.sim->ArmFault("@RRIS", c.spec), "");
+        ASSERT_EQ(s.sim->ArmFault("@RRIS", c.faultText), "");
         auto line = s.DeviceClient();
         line->Write("@RRIS\r\n");
         int reads = 0;
@@ -74,7 +74,7 @@ TEST(Faults, FrameFaultsSpoilTheFrameAsNamed)
     }
     struct Case {
         std::string target;
-        std::string spec;
+        std::string faultText;
         std::function<void(const std::vector<std::uint8_t>&)> check;
     };
     const std::vector<Case> cases{
@@ -109,9 +109,9 @@ TEST(Faults, FrameFaultsSpoilTheFrameAsNamed)
         {"F4", "silence", [&](const auto& f) { EXPECT_TRUE(f.empty()); }},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.target + " " + c.spec);
+        SCOPED_TRACE(c.target + " " + c.faultText);
         RunningSim s;
-        ASSERT_EQ(s.sim->ArmFault(c.target, c.spec), "");
+        ASSERT_EQ(s.sim->ArmFault(c.target, c.faultText), "");
         auto line = s.DeviceClient();
         line->Write(kRequest);
         c.check(line->ReadUntilQuiet(400, 80));
@@ -139,7 +139,7 @@ TEST(Faults, WholeLineFaultAndClearingAtRunTime)
     EXPECT_EQ(line->Ask("@RRID"), "@RAID 1");
 }
 
-TEST(Faults, RackFaultsAndBadSpecs)
+TEST(Faults, RackFaultsAndBadFaultTexts)
 {
     RunningSim s("[multigas]\nfault.U2:F6 = exception 11\n");
     auto rack = s.MultigasClient();
