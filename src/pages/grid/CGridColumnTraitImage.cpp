@@ -1,0 +1,6 @@
+#include "CGridColumnTraitImage.h"
+
+bool CGridColumnTraitImage::IsCellEditable() const
+{
+    return editable_;
+}

@@ -1,0 +1,6 @@
+#include "CGridColumnTraitText.h"
+
+bool CGridColumnTraitText::IsSortable() const
+{
+    return sortable_;
+}
