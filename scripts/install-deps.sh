@@ -9,6 +9,7 @@ packages=(
   libmodbus-dev mbpoll
   qt6-base-dev
   locales
+  g++-mingw-w64-x86-64-posix wine wine64 googletest python3
 )
 
 missing=()

@@ -2,10 +2,54 @@
 // and timeouts of the line, synchronous ReadFile/WriteFile, PurgeComm.
 #include "ComConnector.h"
 #include "ComPortPath.h"
+#include "Win32LineSettings.h"
 
 #include <string>
 
 #include <windows.h>
+
+void MakeWin32Dcb(const LineSettings& s, DCB& dcb)
+{
+    const bool odd = s.parity == LineSettings::Parity::Odd;
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = s.baudRate;
+    dcb.ByteSize = static_cast<BYTE>(s.dataBits);
+    dcb.Parity = odd ? ODDPARITY : NOPARITY;
+    dcb.fParity = odd ? 1 : 0;
+    dcb.StopBits = s.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    dcb.fOutxCtsFlow = 0;
+    dcb.fOutxDsrFlow = 0;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    dcb.fOutX = 0;
+    dcb.fInX = 0;
+    dcb.XonLim = 0;
+    dcb.XoffLim = 0;
+    dcb.XonChar = 0;
+    dcb.XoffChar = 0;
+    // Drivers keep the previous program's DCB across opens. Modbus frames
+    // carry every byte value, so zero bytes must not be dropped, bytes with
+    // a parity error must reach the master (its check value rejects the
+    // frame) instead of being replaced, a modem that never raises DSR must
+    // not silence the input, and one line error must not fail every later
+    // read until someone clears it: the masters only purge and retry.
+    dcb.fBinary = 1;
+    dcb.fNull = 0;
+    dcb.fErrorChar = 0;
+    dcb.fDsrSensitivity = 0;
+    dcb.fAbortOnError = 0;
+}
+
+COMMTIMEOUTS MakeWin32Timeouts()
+{
+    COMMTIMEOUTS t{};
+    t.ReadIntervalTimeout = 2;
+    t.ReadTotalTimeoutMultiplier = 1;
+    t.ReadTotalTimeoutConstant = 0;
+    t.WriteTotalTimeoutMultiplier = 0;
+    t.WriteTotalTimeoutConstant = 0;
+    return t;
+}
 
 namespace {
 
@@ -18,30 +62,10 @@ bool ApplyLineSettings(HANDLE h, const LineSettings& s)
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(h, &dcb))
         return false;
-    dcb.BaudRate = s.baudRate;
-    dcb.ByteSize = static_cast<BYTE>(s.dataBits);
-    dcb.Parity = s.parity == LineSettings::Parity::Odd ? ODDPARITY : NOPARITY;
-    dcb.fParity = s.parity == LineSettings::Parity::Odd ? 1 : 0;
-    dcb.StopBits = s.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
-    dcb.fOutxCtsFlow = 0;
-    dcb.fOutxDsrFlow = 0;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    dcb.fOutX = 0;
-    dcb.fInX = 0;
-    dcb.XonLim = 0;
-    dcb.XoffLim = 0;
-    dcb.XonChar = 0;
-    dcb.XoffChar = 0;
+    MakeWin32Dcb(s, dcb);
     if (!SetCommState(h, &dcb))
         return false;
-
-    COMMTIMEOUTS t;
-    t.ReadIntervalTimeout = 2;
-    t.ReadTotalTimeoutMultiplier = 1;
-    t.ReadTotalTimeoutConstant = 0;
-    t.WriteTotalTimeoutMultiplier = 0;
-    t.WriteTotalTimeoutConstant = 0;
+    COMMTIMEOUTS t = MakeWin32Timeouts();
     return SetCommTimeouts(h, &t) != 0;
 }
 
