@@ -1,0 +1,283 @@
+#include "CKorvanSensorSetupDlg.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "AppContext.h"
+#include "CDlgTabCtrl.h"
+#include "ConnectionDlg.h"
+#include "Cp1251.h"
+#include "Engine.h"
+#include "ForwardKey.h"
+#include "MessageBoxes.h"
+#include "ModalDialogs.h"
+#include "NotificationIds.h"
+#include "PasswordDialog.h"
+#include "StringTable.h"
+#include "WindowMessageEvent.h"
+
+#ifndef KORVAN_VERSION_MAJOR
+#define KORVAN_VERSION_MAJOR 0
+#define KORVAN_VERSION_MINOR 0
+#define KORVAN_VERSION_PATCH 0
+#define KORVAN_VERSION_TWEAK 0
+#endif
+
+namespace {
+
+// The window's size in dialog units, turned into pixels by the dialog
+// font, so the pages keep their proportions at any font size.
+constexpr int kWidthDlu = 687;
+constexpr int kHeightDlu = 426;
+
+QSize DluToPixels(const QFontMetrics& fm, int width, int height)
+{
+    const int baseX = fm.averageCharWidth();
+    const int baseY = fm.height();
+    return {width * baseX / 4, height * baseY / 8};
+}
+
+} // namespace
+
+CKorvanSensorSetupDlg::CKorvanSensorSetupDlg(AppContext& app, QWidget* parent)
+    : QDialog(parent), app_(app), engine_(app.engine)
+{
+    setObjectName(QStringLiteral("CKorvanSensorSetupDlg"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    handle_ = app_.windows.Add(this);
+    OnInitDialog();
+}
+
+CKorvanSensorSetupDlg::~CKorvanSensorSetupDlg()
+{
+    // A window taken down without the close command still must not leave
+    // the workers running or its registrations behind.
+    ShutDown();
+    app_.windows.Remove(handle_);
+}
+
+QString CKorvanSensorSetupDlg::VersionText(unsigned major, unsigned minor, unsigned patch, unsigned tweak)
+{
+    // The two halves of the product version, each as one number: 0.1.0.55
+    // reads "версия 1.55".
+    const unsigned long high = (static_cast<unsigned long>(major & 0xFFFF) << 16) | (minor & 0xFFFF);
+    const unsigned long low = (static_cast<unsigned long>(patch & 0xFFFF) << 16) | (tweak & 0xFFFF);
+    return QString::asprintf(StringTable::Get(StringTable::kVersion).toUtf8().constData(), static_cast<int>(high),
+                             static_cast<int>(low));
+}
+
+void CKorvanSensorSetupDlg::OnInitDialog()
+{
+    // 1. The tab control builds the pages; page 0 is active before the
+    // engine's first notification.
+    tab_ = new CDlgTabCtrl(engine_, app_.windows, this);
+
+    version_ = new QLabel(StringTable::Get(StringTable::kVersionTemplate));
+    version_->setObjectName(QStringLiteral("versionLine"));
+    timerButton_ = new QPushButton(StringTable::Get(StringTable::kTimerButton));
+    passwordButton_ = new QPushButton(StringTable::Get(StringTable::kPasswordsButtonTemplate));
+    connectionButton_ = new QPushButton(StringTable::Get(StringTable::kConnectionTitle));
+    closeButton_ = new QPushButton(StringTable::Get(StringTable::kCloseButton));
+    for (QPushButton* b : {timerButton_, passwordButton_, connectionButton_, closeButton_}) {
+        // Enter is the OK command of this window, and that does nothing.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    // The stopwatch window is not part of this build yet.
+    timerButton_->setEnabled(false);
+    connect(timerButton_, &QPushButton::clicked, this, &CKorvanSensorSetupDlg::OnTimer);
+    connect(passwordButton_, &QPushButton::clicked, this, &CKorvanSensorSetupDlg::OnPassword);
+    connect(connectionButton_, &QPushButton::clicked, this, &CKorvanSensorSetupDlg::OnConnectionSettings);
+    connect(closeButton_, &QPushButton::clicked, this, &CKorvanSensorSetupDlg::reject);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(version_);
+    bottom->addStretch(1);
+    bottom->addWidget(timerButton_);
+    bottom->addWidget(passwordButton_);
+    bottom->addWidget(connectionButton_);
+    bottom->addWidget(closeButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(tab_, 1);
+    layout->addLayout(bottom);
+    setFixedSize(DluToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
+
+    // 2. Window icons: the application's own.
+    setWindowIcon(QApplication::windowIcon());
+
+    // 3. Version line from the program's version.
+    version_->setText(VersionText(KORVAN_VERSION_MAJOR, KORVAN_VERSION_MINOR, KORVAN_VERSION_PATCH,
+                                  KORVAN_VERSION_TWEAK));
+
+    // 4. Title and the password button's caption.
+    setWindowTitle(StringTable::Get(StringTable::kMainTitle));
+    passwordButton_->setText(StringTable::Get(StringTable::kPasswordButton));
+
+    // 5. Without both line ports there is nothing to talk to: ask first.
+    if (app_.modbusPort < 1 || app_.hartPort < 1) {
+        ConnectionDlg dlg(this);
+        ModalDialogs::Exec(dlg);
+    }
+
+    // 6. Passwords.
+    HandPasswordsToEngine();
+
+    // 7. Warnings, registrations.
+    ArmPortWarnings();
+    engine_.Register(handle_, NotificationId::ModeChanged);
+    engine_.Register(handle_, NotificationId::HartEvent);
+    engine_.Register(handle_, NotificationId::LineTaskEvent);
+    engine_.Register(handle_, NotificationId::SensorParametersChanged);
+
+    // 8. Settings into the engine, idle; the sensor page's answer to this
+    // first mode change is the first connection attempt.
+    HandSettingsToEngine();
+    engine_.mode = Engine::kModeIdle;
+    engine_.Post(NotificationId::ModeChanged, Engine::kModeClosed, Engine::kModeIdle);
+}
+
+void CKorvanSensorSetupDlg::HandSettingsToEngine()
+{
+    engine_.modbusPort = app_.modbusPort;
+    engine_.hartPort = app_.hartPort;
+    engine_.mgPort = app_.mgPort;
+    engine_.mgCount = app_.mgCount;
+}
+
+void CKorvanSensorSetupDlg::HandPasswordsToEngine()
+{
+    // The sensor compares the bytes it receives, in its own code page.
+    engine_.SetPasswords(Cp1251::FromUtf8(app_.manufacturerPassword.toStdString()),
+                         Cp1251::FromUtf8(app_.calibrationPassword.toStdString()));
+}
+
+void CKorvanSensorSetupDlg::ArmPortWarnings()
+{
+    modbusWarningArmed_ = true;
+    hartWarningArmed_ = true;
+}
+
+void CKorvanSensorSetupDlg::StopWorkers()
+{
+    // Each stop waits for its thread to end and closes its port.
+    engine_.SensorModbusInterface::Close();
+    engine_.SensorHartInterface::Close();
+}
+
+void CKorvanSensorSetupDlg::accept()
+{
+}
+
+void CKorvanSensorSetupDlg::reject()
+{
+    ShutDown();
+    QDialog::reject();
+}
+
+void CKorvanSensorSetupDlg::ShutDown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    engine_.UnregisterAll(handle_);
+    const int oldMode = engine_.mode;
+    engine_.mode = Engine::kModeClosed;
+    StopWorkers();
+    engine_.Post(NotificationId::ModeChanged, static_cast<std::uintptr_t>(oldMode), Engine::kModeClosed);
+}
+
+void CKorvanSensorSetupDlg::OnConnectionSettings()
+{
+    ConnectionDlg dlg(this);
+    const int result = ModalDialogs::Exec(dlg);
+    ArmPortWarnings();
+    if (result != QDialog::Accepted)
+        return;
+    const int oldMode = engine_.mode;
+    engine_.mode = Engine::kModeClosed;
+    StopWorkers();
+    engine_.Post(NotificationId::ModeChanged, static_cast<std::uintptr_t>(oldMode), Engine::kModeClosed);
+    HandSettingsToEngine();
+    engine_.mode = Engine::kModeIdle;
+    engine_.Post(NotificationId::ModeChanged, Engine::kModeClosed, Engine::kModeIdle);
+}
+
+void CKorvanSensorSetupDlg::OnPassword()
+{
+    PasswordDialog dlg(this);
+    if (ModalDialogs::Exec(dlg) == QDialog::Accepted)
+        HandPasswordsToEngine();
+}
+
+void CKorvanSensorSetupDlg::OnTimer()
+{
+}
+
+void CKorvanSensorSetupDlg::customEvent(QEvent* event)
+{
+    if (event->type() == WindowMessageEvent::EventType()) {
+        auto* m = static_cast<WindowMessageEvent*>(event);
+        OnWindowMessage(m->Message(), m->WParam(), m->LParam());
+        return;
+    }
+    QDialog::customEvent(event);
+}
+
+void CKorvanSensorSetupDlg::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    switch (message) {
+    case ForwardKey::WM_FORWARD_KEY:
+        if (tab_ != nullptr)
+            tab_->OnForwardKey(static_cast<int>(wParam));
+        break;
+    case NotificationId::ModeChanged:
+        OnModeChanged(static_cast<int>(wParam), static_cast<int>(lParam));
+        break;
+    case NotificationId::HartEvent:
+        // Messages queued before the shut-down must not restart anything.
+        if (!shutDown_)
+            engine_.OnHartWorkerEvent();
+        break;
+    case NotificationId::LineTaskEvent:
+        if (!shutDown_)
+            engine_.OnLineWorkerEvent();
+        break;
+    case NotificationId::SensorParametersChanged:
+        // The sensor-error window opens from here once it is part of the
+        // build.
+        break;
+    default:
+        break;
+    }
+}
+
+void CKorvanSensorSetupDlg::OnModeChanged(int oldMode, int newMode)
+{
+    if (shutDown_ || oldMode != Engine::kModeConnecting)
+        return;
+    if (newMode == Engine::kModeIdle && modbusWarningArmed_) {
+        const int state = engine_.LineState();
+        if (state == SensorModbusInterface::kNoPort) {
+            modbusWarningArmed_ = false;
+            MessageBoxes::Warning(this, StringTable::Get(StringTable::kNoModbusPort));
+        } else if (state == SensorModbusInterface::kPortUnavailable) {
+            modbusWarningArmed_ = false;
+            MessageBoxes::Warning(this, StringTable::Get(StringTable::kModbusPortUnavailable));
+        }
+    } else if (newMode == Engine::kModeConnected && hartWarningArmed_) {
+        const std::uint32_t state = engine_.HartState();
+        if (state == SensorHartInterface::kNoPort) {
+            hartWarningArmed_ = false;
+            MessageBoxes::Warning(this, StringTable::Get(StringTable::kNoHartPort));
+        } else if (state == SensorHartInterface::kOpenFailed) {
+            hartWarningArmed_ = false;
+            MessageBoxes::Warning(this, StringTable::Get(StringTable::kHartPortUnavailable));
+        }
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "TabPage.h"
+
+// The "Журнал событий" page: the detector's event journal. Its list and
+// controls come with the page itself; for now it answers F2 and Esc as its
+// "Прочитать (F2)" and "Прервать (ESC)" do.
+class JournalDialog : public TabPage {
+    Q_OBJECT
+public:
+    JournalDialog(Engine& engine, WindowRegistry& windows, QWidget* parent);
+
+    void OnForwardKey(int key) override;
+    // "Прочитать (F2)": only from a steady mode.
+    void OnRead();
+    // "Прервать (ESC)".
+    void OnAbort();
+};

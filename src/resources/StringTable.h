@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// Every text of the user interface, by number. The numbers below 1000 are
+// the program's string resources; the windows, the message boxes and the
+// files refer to them by these numbers.
+namespace StringTable {
+
+// Numbers the shell uses by name.
+enum Id : int {
+    kVersion = 130,          // "версия %d.%02d"
+    kTabHart = 131,
+    kTabDevice = 161,
+    kTabSensor = 162,
+    kTabEventJournal = 163,
+    kTabThresholdJournal = 164,
+    kCaptionError = 208,     // failure boxes, stop icon
+    kCaptionWarning = 209,   // warnings, exclamation icon
+    kNoModbusPort = 210,
+    kModbusPortUnavailable = 211,
+    kNoHartPort = 212,
+    kHartPortUnavailable = 213,
+    kTabCalibration = 263,
+    kTabTerminal = 364,
+    kPasswordButton = 385,
+    kMainTitle = 386,
+
+    // Texts of the dialog layouts and of the port hints.
+    kPasswordsButtonTemplate = 5000,
+    kCloseButton = 5001,
+    kConnectionTitle = 5002,
+    kModbusPortLabel = 5003,
+    kHartPortLabel = 5004,
+    kMgPortLabel = 5005,
+    kMgCountLabel = 5006,
+    kOk = 5007,
+    kCancel = 5008,
+    kCalibrationPasswordLabel = 5009,
+    kPortHintLinked = 5010,   // "%1" the device the link leads to
+    kPortHintDevice = 5011,
+    kPortHintMissing = 5012,
+    kPortHintNotSet = 5013,
+    kPortsFound = 5014,       // "%1" the list
+    kNoPortsFound = 5015,
+    kPortLinksFolder = 5016,  // "%1" the folder
+    kVersionTemplate = 5017,  // the version line before the version is known
+    kTimerButton = 5018,
+};
+
+// The text of `id` as UTF-8 decoded; an empty text for a number the table
+// does not hold.
+QString Get(int id);
+bool Has(int id);
+// Every number in the table, ascending.
+std::vector<int> Ids();
+
+} // namespace StringTable

@@ -1,0 +1,86 @@
+#include "AppTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QSettings>
+
+#include "ModalDialogs.h"
+#include "NotificationIds.h"
+#include "WindowMessageEvent.h"
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void PumpQueued()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+TempSettings::TempSettings()
+{
+    // Qt reads the config folder once per process; each test points the
+    // store at its own folder.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(home_.Path()));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QString::fromStdString(home_.Path()));
+}
+
+TempSettings::~TempSettings() = default;
+
+QString TempSettings::StoreFile() const
+{
+    return QString::fromStdString(home_.Path()) + QStringLiteral("/Korvan/KorvanSensorSetup.conf");
+}
+
+std::vector<std::pair<int, int>> MessageRecorder::ModeChanges() const
+{
+    std::vector<std::pair<int, int>> out;
+    for (const Message& m : messages)
+        if (m.message == NotificationId::ModeChanged)
+            out.emplace_back(static_cast<int>(m.wParam), static_cast<int>(m.lParam));
+    return out;
+}
+
+void MessageRecorder::customEvent(QEvent* event)
+{
+    if (event->type() == WindowMessageEvent::EventType()) {
+        auto* m = static_cast<WindowMessageEvent*>(event);
+        messages.push_back({m->Message(), m->WParam(), m->LParam()});
+    }
+}
+
+UiHooks::UiHooks()
+{
+    MessageBoxes::SetHook([this](const MessageBoxes::Request& r) {
+        boxes.push_back(r);
+        return MessageBoxes::kOk;
+    });
+    ModalDialogs::SetHook([this](QDialog& d) {
+        dialogs.push_back(QString::fromLatin1(d.metaObject()->className()));
+        return onDialog ? onDialog(d) : static_cast<int>(QDialog::Rejected);
+    });
+}
+
+UiHooks::~UiHooks()
+{
+    MessageBoxes::SetHook({});
+    ModalDialogs::SetHook({});
+}
+
+std::vector<QString> UiHooks::Texts() const
+{
+    std::vector<QString> out;
+    for (const auto& b : boxes)
+        out.push_back(b.text);
+    return out;
+}
