@@ -47,7 +47,9 @@ int CKorvanSensorSetupApp::ExitInstance()
 
 bool CKorvanSensorSetupApp::notify(QObject* receiver, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && mainWindow_) {
+    // A key arrives twice: at the native window, then at the focus widget.
+    // Only the second counts, as one key-down.
+    if (event->type() == QEvent::KeyPress && mainWindow_ && receiver->isWidgetType()) {
         const int key = ForwardKey::FromQtKey(static_cast<QKeyEvent*>(event)->key());
         if (key != 0)
             QCoreApplication::postEvent(mainWindow_.data(),

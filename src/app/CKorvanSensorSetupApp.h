@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QPointer>
-#include <QWidget>
 
 #include <memory>
 
@@ -25,8 +24,8 @@ public:
 
     // The window the forwarded keys go to (the running main window, or one
     // a test sets).
-    void SetMainWindow(QWidget* window) { mainWindow_ = window; }
-    QWidget* MainWindow() const { return mainWindow_; }
+    void SetMainWindow(QObject* window) { mainWindow_ = window; }
+    QObject* MainWindow() const { return mainWindow_; }
 
     // Every event passes here before the widgets see it: Esc, F1 and F2 are
     // posted to the main window as well, then delivered as usual.
@@ -34,5 +33,5 @@ public:
 
 private:
     std::unique_ptr<AppContext> context_;
-    QPointer<QWidget> mainWindow_;
+    QPointer<QObject> mainWindow_;
 };

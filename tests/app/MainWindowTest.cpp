@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabBar>
+#include <QTest>
 
 #include <memory>
 
@@ -277,6 +278,35 @@ TEST_F(MainWindowTest, F2ReachesTheShownPageAndF1DoesNothing)
     PressKey(Qt::Key_F2);
     EXPECT_EQ(engine().mode, Engine::kModeEventJournal);
     ASSERT_TRUE(PumpUntilMode(Engine::kModeIdle, 120000));
+}
+
+TEST_F(MainWindowTest, AKeyTypedInTheWindowIsForwardedOnce)
+{
+    StorePorts(4, 5);
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), 5000));
+    PumpQueued();
+    // The forwarded keys go to a recorder in place of the main window.
+    MessageRecorder forwarded;
+    Application()->SetMainWindow(&forwarded);
+    const struct {
+        Qt::Key key;
+        std::uintptr_t forwardedAs; // 0: not forwarded
+    } cases[] = {{Qt::Key_F2, 0x71}, {Qt::Key_F1, 0x70}, {Qt::Key_F3, 0}, {Qt::Key_A, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        forwarded.messages.clear();
+        // Typed at the native window, as the windowing system delivers it.
+        QTest::keyClick(window_->windowHandle(), c.key);
+        PumpQueued();
+        if (c.forwardedAs == 0) {
+            EXPECT_TRUE(forwarded.messages.empty());
+        } else {
+            ASSERT_EQ(forwarded.messages.size(), 1u);
+            EXPECT_EQ(forwarded.messages[0], (MessageRecorder::Message{1124, c.forwardedAs, 0}));
+        }
+    }
+    Application()->SetMainWindow(window_.get());
 }
 
 TEST_F(MainWindowTest, EnterDoesNothingAndLeavingAPageEndsItsActivity)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 
@@ -86,6 +87,22 @@ TEST_F(SettingsTest, ConnectionIsSavedAsTheDemoReadsIt)
     EXPECT_EQ(app_->hartPort, 2);
     EXPECT_EQ(app_->mgPort, 3);
     EXPECT_EQ(app_->mgCount, 12);
+}
+
+TEST_F(SettingsTest, ReadsTheSettingsTheDemoWrites)
+{
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder_.Path()) + "/Korvan"));
+    QFile file(folder_.StoreFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Connection]\nModbusPort=1\nHartPort=2\nMgPort=3\n");
+    file.close();
+    Settings::LoadConnection();
+    Settings::LoadWords();
+    EXPECT_EQ(app_->modbusPort, 1);
+    EXPECT_EQ(app_->hartPort, 2);
+    EXPECT_EQ(app_->mgPort, 3);
+    EXPECT_EQ(app_->mgCount, 10);
+    EXPECT_EQ(app_->calibrationPassword, "680429");
 }
 
 TEST_F(SettingsTest, ProfilesWithAGapLoadWithoutItAndSaveCompacted)
