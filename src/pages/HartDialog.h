@@ -3,8 +3,8 @@
 #include "TabPage.h"
 
 // The "Параметры HART" page: the HART identity and live values. Its list and
-// controls come with the page itself; for now it answers F2 as its
-// "Прочитать (F2)" does.
+// buttons are still to be built; F2 already starts what "Прочитать (F2)"
+// will.
 class HartDialog : public TabPage {
     Q_OBJECT
 public:

@@ -3,8 +3,8 @@
 #include "TabPage.h"
 
 // The "Параметры прибора" page: the detector's own registers. Its list and
-// controls come with the page itself; for now it answers F2 as its
-// "Прочитать (F2)" does.
+// buttons are still to be built; F2 already starts what "Прочитать (F2)"
+// will.
 class ModbusDialog : public TabPage {
     Q_OBJECT
 public:

@@ -3,8 +3,8 @@
 #include "TabPage.h"
 
 // The "Параметры сенсора" page: the sensor module's identification and
-// measurements. Its list and controls come with the page itself; for now it
-// answers F2 as its "Прочитать (F2)" does.
+// measurements. Its list and buttons are still to be built; F2 already
+// starts what "Прочитать (F2)" will.
 class SensorDialog : public TabPage {
     Q_OBJECT
 public:

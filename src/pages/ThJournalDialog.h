@@ -3,8 +3,8 @@
 #include "TabPage.h"
 
 // The "Журнал порогов" page: the detector's threshold journal. Its list and
-// controls come with the page itself; for now it answers F2 and Esc as its
-// "Прочитать (F2)" and "Прервать (ESC)" do.
+// buttons are still to be built; F2 and Esc already do what "Прочитать (F2)"
+// and "Прервать (ESC)" will.
 class ThJournalDialog : public TabPage {
     Q_OBJECT
 public:

@@ -2,9 +2,8 @@
 
 #include "TabPage.h"
 
-// The "Калибровка" page: polling, graph, panels and measurement file. They
-// come with the page itself; for now it answers F2 as its
-// "Перечитать все (F2)" does.
+// The "Калибровка" page: polling, graph, panels and the measurement file,
+// all still to be built; F2 already starts what "Перечитать все (F2)" will.
 class CalibrationDialog : public TabPage {
     Q_OBJECT
 public:
