@@ -36,9 +36,13 @@ constexpr int kHeightDlu = 426;
 
 QSize DluToPixels(const QFontMetrics& fm, int width, int height)
 {
-    const int baseX = fm.averageCharWidth();
-    const int baseY = fm.height();
-    return {width * baseX / 4, height * baseY / 8};
+    // The horizontal base unit is the mean width of the Latin letters, as
+    // the dialog templates were laid out with; the vertical one the line
+    // height.
+    static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    const double baseX = fm.horizontalAdvance(letters) / double(letters.size());
+    const double baseY = fm.height();
+    return {qRound(width * baseX / 4), qRound(height * baseY / 8)};
 }
 
 } // namespace
