@@ -20,8 +20,9 @@ CGridListCtrlEx::CGridListCtrlEx(QWidget* parent)
     verticalHeader()->hide();
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                    QAbstractItemView::EditKeyPressed);
+    // Editing starts with the mouse only: F2, the platform's edit key, is
+    // "Прочитать (F2)" on every page and must reach the page.
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
     setWordWrap(false);
 
     QHeaderView* header = horizontalHeader();
