@@ -30,6 +30,7 @@
 #include "CGridColumnTraitText.h"
 #include "CGridColumnTraitVariant.h"
 #include "CGridEditorComboBox.h"
+#include "CGridEditorComboBoxEdit.h"
 #include "CGridEditorText.h"
 #include "CGridEditorTextFloat.h"
 #include "CGridListCtrlEx.h"
@@ -524,6 +525,45 @@ TEST(GridListCombo, ArrowKeysOnTheClosedListCommitNothing)
     Settle();
     EXPECT_EQ(w.list->CellEditor(), combo);
     EXPECT_TRUE(w.Commits().empty());
+}
+
+TEST(GridListCombo, TextEditableDropDownReportsTypedTextAndEntryData)
+{
+    ParameterWindow w;
+    auto* variant = dynamic_cast<CGridColumnTraitVariant*>(w.list->ColumnTrait(2));
+    ASSERT_NE(variant, nullptr);
+    auto units = std::make_unique<CGridColumnTraitCombo>();
+    units->SetTextEditable(true);
+    units->SetMaxLength(6);
+    units->AddItem(1, QStringLiteral("ppm"));
+    units->AddItem(2, QStringLiteral("%НКПР"));
+    variant->SetRowTrait(kReadOnly, std::move(units));
+
+    struct Case {
+        const char* typed;
+        const char* text;
+        quint32 data;
+    };
+    const Case cases[] = {
+        {"%НКПР", "%НКПР", 2},
+        {"мг/м3 и больше", "мг/м3 ", 0},  // no entry's text, cut to the limit
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        w.spy->clear();
+        w.list->accepted_.clear();
+        auto* combo = qobject_cast<CGridEditorComboBox*>(w.list->EditCell(kReadOnly, 2));
+        ASSERT_NE(combo, nullptr);
+        ASSERT_NE(qobject_cast<CGridEditorComboBoxEdit*>(combo->lineEdit()), nullptr);
+        combo->lineEdit()->selectAll();
+        Type(combo, QString::fromUtf8(c.typed));
+        QTest::keyClick(combo, Qt::Key_Return);
+        Settle();
+        const std::vector<Commit> commits = w.Commits();
+        ASSERT_EQ(commits.size(), 1u);
+        EXPECT_EQ(commits[0].text, QString::fromUtf8(c.text));
+        EXPECT_EQ(commits[0].data, c.data);
+    }
 }
 
 // ---------------------------------------------------------------------------
