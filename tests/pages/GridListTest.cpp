@@ -379,6 +379,24 @@ TEST(GridListEditing, RewritingTheCellDuringAnEditKeepsWhatIsTyped)
     EXPECT_EQ(commits[0].text, QStringLiteral("%"));
 }
 
+TEST(GridListEditing, RowsRemovedDuringAnEditCloseTheEditorWithoutCommit)
+{
+    // A failed poll empties the list while the engineer may be typing.
+    ParameterWindow w;
+    QWidget* editor = w.list->EditCell(kText, 2);
+    ASSERT_NE(editor, nullptr);
+    Type(editor, QStringLiteral("ppm"));
+    w.list->DeleteAllRows();
+    w.list->SetEmptyText(QStringLiteral("Ошибка обмена с датчиком!"));
+    Settle();
+    EXPECT_EQ(w.list->CellEditor(), nullptr);
+    EXPECT_EQ(w.list->RowCount(), 0);
+    EXPECT_TRUE(w.Commits().empty());
+    // The list is usable again at once.
+    w.list->InsertRow(0);
+    EXPECT_NE(w.list->EditCell(0, 2), nullptr);
+}
+
 TEST(GridListEditing, DoubleClickOpensTheEditorAndF2DoesNot)
 {
     ParameterWindow w;
