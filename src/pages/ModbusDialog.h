@@ -1,16 +1,28 @@
 #pragma once
 
-#include "TabPage.h"
+#include "ParameterPage.h"
 
-// The "Параметры прибора" page: the detector's own registers. Its list and
-// buttons are still to be built; F2 already starts what "Прочитать (F2)"
-// will.
-class ModbusDialog : public TabPage {
+class ModbusListCtrl;
+
+// The "Параметры прибора" page: the detector's own registers and the
+// sensor's Modbus identifier, read once on request or kept fresh while the
+// polling toggle is down.
+class ModbusDialog : public ParameterPage {
     Q_OBJECT
 public:
     ModbusDialog(Engine& engine, WindowRegistry& windows, QWidget* parent);
 
-    void OnForwardKey(int key) override;
-    // "Прочитать (F2)": only from a steady mode.
-    void OnRead();
+    ModbusListCtrl* List() const { return list_; }
+
+    void OnRead() override;
+
+protected:
+    void OnActivate() override;
+    void OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool RequestPolling(bool on) override;
+
+private:
+    void RefreshList();
+
+    ModbusListCtrl* list_;
 };

@@ -1,16 +1,28 @@
 #pragma once
 
-#include "TabPage.h"
+#include "ParameterPage.h"
+
+class SensorListCtrl;
 
 // The "Параметры сенсора" page: the sensor module's identification and
-// measurements. Its list and buttons are still to be built; F2 already
-// starts what "Прочитать (F2)" will.
-class SensorDialog : public TabPage {
+// measurements. It is the page shown at start-up, so it also makes the
+// engine's first connection.
+class SensorDialog : public ParameterPage {
     Q_OBJECT
 public:
     SensorDialog(Engine& engine, WindowRegistry& windows, QWidget* parent);
 
-    void OnForwardKey(int key) override;
-    // "Прочитать (F2)": only from a steady mode.
-    void OnRead();
+    SensorListCtrl* List() const { return list_; }
+
+    void OnRead() override;
+
+protected:
+    void OnActivate() override;
+    void OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    bool RequestPolling(bool on) override;
+
+private:
+    void RefreshList();
+
+    SensorListCtrl* list_;
 };

@@ -48,6 +48,8 @@ enum Id : int {
     kPortLinksFolder = 5016,  // "%1" the folder
     kVersionTemplate = 5017,  // the version line before the version is known
     kTimerButton = 5018,
+    kReadButton = 5019,       // the parameter pages' read button
+    kPollingToggle = 5020,    // and their polling toggle
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table
