@@ -195,17 +195,23 @@ bool SensorModbusInterface::StartDevicePolling()
     return CanStart() && Begin(kTaskDevicePolling);
 }
 
-bool SensorModbusInterface::StartReadSensor()
+bool SensorModbusInterface::BeginSensorRead(int task)
 {
     if (!CanStart())
         return false;
+    // The sensor may have been exchanged: nothing of the old one is kept.
     idKnown_ = 0;
     hartAddressKnown_ = 0;
     {
         TCsLock lock(dataLock_);
         sensor_.Reset();
     }
-    return Begin(kTaskReadSensor);
+    return Begin(task);
+}
+
+bool SensorModbusInterface::StartReadSensor()
+{
+    return BeginSensorRead(kTaskReadSensor);
 }
 
 bool SensorModbusInterface::StartSensorPolling()
@@ -215,15 +221,7 @@ bool SensorModbusInterface::StartSensorPolling()
 
 bool SensorModbusInterface::StartReadCalibrationSet()
 {
-    if (!CanStart())
-        return false;
-    idKnown_ = 0;
-    hartAddressKnown_ = 0;
-    {
-        TCsLock lock(dataLock_);
-        sensor_.Reset();
-    }
-    return Begin(kTaskReadCalibrationSet);
+    return BeginSensorRead(kTaskReadCalibrationSet);
 }
 
 bool SensorModbusInterface::StartReread(int code)

@@ -237,6 +237,7 @@ private:
     void ThreadProc(int task);
     bool CanStart() const;
     bool Begin(int task);
+    bool BeginSensorRead(int task);
     bool StopRequested();
 
     // The tasks.

@@ -309,9 +309,17 @@ TEST_F(LineWorkerTest, MeasurementFileHoldsOneLinePerAppendedPoint)
 
 // --- sensor log and terminal -------------------------------------------------------
 
-TEST_F(LineWorkerTest, SensorLogSkipsTheFirstLineAndEndsOnTheRefusal)
+struct SensorLogCase {
+    int linesOnSensor;
+    std::size_t recordsKept;   // the first line read is not a log line
+};
+
+class SensorLogRead : public LineWorkerTest, public ::testing::WithParamInterface<SensorLogCase> {};
+
+TEST_P(SensorLogRead, SkipsTheFirstLineAndEndsOnTheRefusal)
 {
-    StartSim("[detector]\nlog_records = 3\n");
+    StartSim("[detector]\nlog_records = " + std::to_string(GetParam().linesOnSensor) + "\n");
+    // Switching the heater on starts the sensor's log.
     SensorCommandRequest heaterOn;
     heaterOn.code = 18;
     heaterOn.texts[0] = "1";
@@ -321,25 +329,16 @@ TEST_F(LineWorkerTest, SensorLogSkipsTheFirstLineAndEndsOnTheRefusal)
     ASSERT_TRUE(AwaitTaskEvent(2));
     EXPECT_EQ(worker_->State(), W::kReady);
     std::vector<SensorIntlogRecord> records;
-    EXPECT_EQ(worker_->CopyIntlog(0, records), 2u);
-    EXPECT_FALSE(records[0].texts[0].empty());
-}
-
-TEST_F(LineWorkerTest, SensorLogOfOneLineEndsEmpty)
-{
-    StartSim("[detector]\nlog_records = 1\n");
-    SensorCommandRequest heaterOn;
-    heaterOn.code = 18;
-    heaterOn.texts[0] = "1";
-    ASSERT_TRUE(worker_->StartWrite(heaterOn));
-    ASSERT_TRUE(AwaitTaskEvent());
-    ASSERT_TRUE(worker_->StartSensorLog());
-    ASSERT_TRUE(AwaitTaskEvent(2));
-    std::vector<SensorIntlogRecord> records;
-    EXPECT_EQ(worker_->CopyIntlog(0, records), 0u);
+    ASSERT_EQ(worker_->CopyIntlog(0, records), GetParam().recordsKept);
+    for (const SensorIntlogRecord& r : records)
+        EXPECT_FALSE(r.texts[0].empty());
     const auto notes = worker_->Notes();
     EXPECT_EQ(notes.back().id, NotificationId::LineTaskEvent);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lines, SensorLogRead,
+                         ::testing::Values(SensorLogCase{1, 0}, SensorLogCase{3, 2}),
+                         [](const auto& info) { return "Lines" + std::to_string(info.param.linesOnSensor); });
 
 TEST_F(LineWorkerTest, TerminalWithoutAnswerKeepsTheCommandWithAnEmptyAnswer)
 {
