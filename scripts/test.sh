@@ -23,3 +23,4 @@ echo "== tests (core, sanitizers) =="
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1:strict_string_checks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE nosan
+scripts/test-windows.sh  # the core cross-built for Windows and tested under Wine; a missing tool or failing test fails the run
