@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHeaderView>
-#include <QResizeEvent>
 
 #include "CGridColumnTraitText.h"
 #include "CGridColumnTraitVariant.h"
@@ -32,8 +31,9 @@ ParameterListCtrl::ParameterListCtrl(QWidget* parent) : CGridListCtrlEx(parent)
     auto values = std::make_unique<CGridColumnTraitVariant>();
     values_ = values.get();
     InsertColumn(kValueColumn, StringTable::Get(kHeadingValue), Qt::AlignLeft, kLabelWidth, std::move(values));
-    // The value column is sized to the client area, never by the header.
-    horizontalHeader()->setSectionResizeMode(kValueColumn, QHeaderView::Fixed);
+    // The value column takes the rest of the client area, also when a
+    // vertical scroll bar comes and goes.
+    horizontalHeader()->setStretchLastSection(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     boldFont_ = font();
     boldFont_.setWeight(QFont::Bold);
@@ -165,12 +165,6 @@ void ParameterListCtrl::customEvent(QEvent* event)
         QCoreApplication::postEvent(editsTarget_, new WindowMessageEvent(WM_EDITS_CHANGED, 0, 0));
 }
 
-void ParameterListCtrl::resizeEvent(QResizeEvent* event)
-{
-    CGridListCtrlEx::resizeEvent(event);
-    FitValueColumn();
-}
-
 void ParameterListCtrl::changeEvent(QEvent* event)
 {
     CGridListCtrlEx::changeEvent(event);
@@ -178,10 +172,4 @@ void ParameterListCtrl::changeEvent(QEvent* event)
         boldFont_ = font();
         boldFont_.setWeight(QFont::Bold);
     }
-}
-
-void ParameterListCtrl::FitValueColumn()
-{
-    const int width = viewport()->width() - kLabelWidth;
-    setColumnWidth(kValueColumn, width > 0 ? width : 0);
 }

@@ -80,12 +80,9 @@ protected:
     bool OnCellColors(int row, int column, QColor& textColor, QColor& backColor) const override;
 
     void customEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    void FitValueColumn();
-
     CGridColumnTraitVariant* values_ = nullptr;
     QFont boldFont_;
     QPointer<QObject> editsTarget_;

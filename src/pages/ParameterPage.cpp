@@ -25,12 +25,12 @@ ParameterPage::ParameterPage(Engine& engine, WindowRegistry& windows, QWidget* p
     // engine, and that must not count as a request.
     connect(pollingToggle_, &QPushButton::clicked, this, &ParameterPage::OnPollingClicked);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(readButton_);
-    buttons->addWidget(pollingToggle_);
-    buttons->addStretch(1);
+    buttonRow_ = new QHBoxLayout;
+    buttonRow_->addWidget(readButton_);
+    buttonRow_->addWidget(pollingToggle_);
+    buttonRow_->addStretch(1);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow_);
 }
 
 void ParameterPage::SetList(ParameterListCtrl* list)

@@ -3,6 +3,7 @@
 #include "TabPage.h"
 
 class ParameterListCtrl;
+class QHBoxLayout;
 class QPushButton;
 
 // What the parameter pages share around their list: "Прочитать (F2)", the
@@ -26,6 +27,8 @@ protected:
 
     // Puts the list above the buttons; the list reports its edits here.
     void SetList(ParameterListCtrl* list);
+    // The row of buttons under the list, for a page's own buttons.
+    QHBoxLayout* ButtonRow() const { return buttonRow_; }
     // Both buttons follow the engine: enabled exactly in a steady mode.
     void UpdateButtons();
     void SetPollingOn(bool on);
@@ -37,6 +40,7 @@ private:
 
     QPushButton* readButton_ = nullptr;
     QPushButton* pollingToggle_ = nullptr;
+    QHBoxLayout* buttonRow_ = nullptr;
     ParameterListCtrl* list_ = nullptr;
     bool pollingOn_ = false;
 };

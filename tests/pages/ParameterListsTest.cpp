@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QLocale>
 #include <QTest>
 
@@ -224,6 +225,22 @@ TEST(ModbusList, FillsTheFourteenRowsWithTheirLabelsAndValues)
         EXPECT_FALSE(Highlighted(list, row));
     }
     EXPECT_EQ(list.horizontalHeader()->sectionSize(1), 290);
+}
+
+TEST(ParameterList, TheValueColumnTakesTheRestOfTheClientArea)
+{
+    ModbusListCtrl list;
+    list.Refresh(SensorModbusInterface::kTaskReadDevice, SampleModbusId(7), SampleDevice());
+    for (int height : {600, 120}) { // without and with a vertical scroll bar
+        SCOPED_TRACE(height);
+        list.resize(700, height);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        Settle();
+        EXPECT_EQ(list.horizontalHeader()->sectionSize(ParameterListCtrl::kLabelColumn), 290);
+        EXPECT_EQ(list.horizontalHeader()->sectionSize(ParameterListCtrl::kValueColumn), list.viewport()->width() - 290);
+    }
+    EXPECT_TRUE(list.verticalScrollBar()->isVisible());
 }
 
 TEST(ModbusList, InvalidFieldsAndUnknownValuesShowEmpty)
