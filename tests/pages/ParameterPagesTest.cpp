@@ -284,6 +284,13 @@ TEST_F(ParameterPagesTest, WithoutADevicePortBothPagesSayItAndShowNoRows)
     const QString noPort = "В настройках приложения не задан порт обмена по MODBUS/ASCII!";
     EXPECT_EQ(SensorPage()->List()->StatusText(), noPort);
     EXPECT_EQ(SensorPage()->List()->RowCount(), 0);
+    // The toggle cannot stay down on a line that does not open.
+    QTest::mouseClick(SensorPage()->PollingToggle(), Qt::LeftButton);
+    PumpQueued();
+    EXPECT_FALSE(SensorPage()->PollingToggle()->isChecked());
+    EXPECT_FALSE(SensorPage()->PollingOn());
+    EXPECT_EQ(engine().mode, Engine::kModeIdle);
+    EXPECT_EQ(SensorPage()->List()->StatusText(), noPort);
 
     ShowPage(CDlgTabCtrl::kDevicePage);
     EXPECT_EQ(DevicePage()->List()->StatusText(), "Параметры прибора не прочитаны.");
@@ -439,7 +446,7 @@ TEST_F(ParameterPagesTest, PollingTogglesFollowTheEngineAndEndWithTheirPage)
     EXPECT_EQ(engine().mode, Engine::kModeIdle);
 }
 
-TEST_F(ParameterPagesTest, WhileTheEngineIsBusyTheButtonsAreGreyAndTheToggleRefuses)
+TEST_F(ParameterPagesTest, WhileTheEngineIsBusyTheButtonsAreGreyAndF2StartsNothing)
 {
     OpenConnected(kKnownSensor);
     SensorDialog* sensor = SensorPage();
