@@ -3,8 +3,12 @@
 # Windows with mingw-w64 into build-win/ and runs them through CTest under
 # Wine, in a private Wine prefix under build-win/. The Win32 connector tests
 # talk to COM12, a pseudo-terminal on the Linux side whose far end sends every
-# byte back (tests/transport/win32/com_echo_peer.py). Wine and the peer are
-# stopped on every way out. Any missing tool or failing test fails the run.
+# byte back (tests/transport/win32/com_echo_peer.py). The masters and the
+# engine (tests/windows/) talk to the Linux detector-sim serving
+# tests/windows/wine-sim.ini on COM21 (device line), COM22 (HART) and COM23
+# (multigas). Wine, the peer and the simulator are stopped on every way out.
+# Any missing tool, a simulator that does not come up or a failing test fails
+# the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -26,6 +30,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 if [ "$jobs" -gt 2 ]; then jobs=2; fi
 build="$root/build-win"
 echo_com=12
+sim_device_com=21
+sim_hart_com=22
+sim_multigas_com=23
+sim_scenario="$root/tests/windows/wine-sim.ini"
 
 echo "== build (core for Windows, mingw-w64) =="
 # -O2 as in the Linux test build: GCC 12 at -O3 warns falsely (-Wrestrict)
@@ -36,6 +44,21 @@ cmake -S . -B "$build" -G Ninja \
   -DKORVAN_CORE_ONLY=ON -DKORVAN_BUILD_SIM=OFF >/dev/null
 cmake --build "$build" -j "$jobs"
 
+# detector-sim runs on the Linux side. scripts/test.sh has built it into
+# build/ just before; that one is taken as long as nothing it is built from
+# changed since, and build/ is left alone either way (others may be building
+# there). Otherwise only the simulator is built, into build-win-sim/.
+sim_exe="$root/build/sim/detector-sim"
+if [ ! -x "$sim_exe" ] ||
+   [ -n "$(find sim src/protocol src/transport cmake CMakeLists.txt -newer "$sim_exe" -print -quit)" ]; then
+  echo "== build (detector-sim for Linux, into build-win-sim/) =="
+  cmake -S . -B "$root/build-win-sim" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DKORVAN_CORE_ONLY=ON -DKORVAN_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$root/build-win-sim" --target detector-sim -j "$jobs"
+  sim_exe="$root/build-win-sim/sim/detector-sim"
+fi
+echo "simulator: $sim_exe"
+
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
@@ -44,16 +67,33 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 peer_pid=""
+sim_pid=""
 ctest_pid=""
+# Asks a child of this script to end, and kills it if it has not after a
+# few seconds.
+stop_child() {
+  local pid=$1
+  kill "$pid" 2>/dev/null || true
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
 stop_all() {
   local rc=$?
   if [ -n "$ctest_pid" ]; then
+    # timeout passes the signal on, and kills CTest if it does not listen.
     kill "$ctest_pid" 2>/dev/null || true
     wait "$ctest_pid" 2>/dev/null || true
   fi
+  if [ -n "$sim_pid" ]; then
+    # On SIGTERM the simulator removes its links itself.
+    stop_child "$sim_pid"
+  fi
   if [ -n "$peer_pid" ]; then
-    kill "$peer_pid" 2>/dev/null || true
-    wait "$peer_pid" 2>/dev/null || true
+    stop_child "$peer_pid"
   fi
   timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
   timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
@@ -88,8 +128,38 @@ if ! grep -q '^ready$' "$build/com-echo-peer.log" 2>/dev/null; then
   exit 1
 fi
 
+# The simulated detector. Links left by a killed run would be taken for the
+# new ones.
+for n in $sim_device_com $sim_hart_com $sim_multigas_com; do
+  rm -f "$dosdevices/com$n"
+done
+sim_log="$build/detector-sim.log"
+"$sim_exe" --ports-dir "$dosdevices" --device-port $sim_device_com --hart-port $sim_hart_com \
+  --multigas-port $sim_multigas_com --scenario "$sim_scenario" </dev/null >"$sim_log" 2>&1 &
+sim_pid=$!
+sim_up() {
+  grep -q '^Serving' "$sim_log" 2>/dev/null &&
+    [ -L "$dosdevices/com$sim_device_com" ] && [ -L "$dosdevices/com$sim_hart_com" ] &&
+    [ -L "$dosdevices/com$sim_multigas_com" ]
+}
+for _ in $(seq 100); do
+  sim_up && break
+  kill -0 "$sim_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if ! sim_up || ! kill -0 "$sim_pid" 2>/dev/null; then
+  echo "test-windows.sh: detector-sim did not come up on COM$sim_device_com, COM$sim_hart_com and" \
+       "COM$sim_multigas_com in $dosdevices:" >&2
+  cat "$sim_log" >&2
+  exit 1
+fi
+sed 's/^/  /' "$sim_log"
+
 echo "== tests (core for Windows, under Wine) =="
 export KORVAN_ECHO_COM=$echo_com
+export KORVAN_SIM_DEVICE_COM=$sim_device_com
+export KORVAN_SIM_HART_COM=$sim_hart_com
+export KORVAN_SIM_MULTIGAS_COM=$sim_multigas_com
 # In the background, so that an interrupt stops the run at once instead of
 # after the last test.
 timeout --kill-after=30 1200 ctest --test-dir "$build" --output-on-failure -j "$jobs" </dev/null &

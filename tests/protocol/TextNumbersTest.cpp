@@ -43,9 +43,13 @@ TEST(TextNumbers, NumbersStayInTheCNotationWhateverTheLocale)
 {
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = old != nullptr ? old : "C";
-    if (std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "ru_RU") == nullptr &&
-        std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    // POSIX names first, then those of the Windows C runtime.
+    bool commaLocale = false;
+    for (const char* name : {"ru_RU.UTF-8", "ru_RU", "de_DE.UTF-8", "Russian_Russia.1251", "ru-RU", "Russian"})
+        commaLocale = commaLocale || std::setlocale(LC_NUMERIC, name) != nullptr;
+    if (!commaLocale)
+        GTEST_SKIP() << "no locale with a decimal comma: the C runtime knows none of ru_RU.UTF-8, ru_RU, "
+                        "de_DE.UTF-8 (POSIX), Russian_Russia.1251, ru-RU, Russian (Windows)";
     EXPECT_DOUBLE_EQ(ParseDecimalReal("12.5"), 12.5);
     const std::string formatted = FormatC("%.1f", 12.345);
     std::setlocale(LC_NUMERIC, saved.c_str());
