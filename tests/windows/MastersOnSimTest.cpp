@@ -120,10 +120,6 @@ TEST_F(MastersOnSim, HartCommandsZeroAndThirteenOnTheModemLine)
     EXPECT_EQ(t.day, kDay);
     EXPECT_EQ(t.month, kMonth);
     EXPECT_EQ(t.yearSince1900 + 1900, kYear);
-
-    // Another polling address goes unanswered; one try only.
-    HartUniqueIdentifier other;
-    EXPECT_NE(master.ReadUniqueIdentifier(HartAddress{false, 0, kHartAddress + 1u}, other, false), HartMaster::kOk);
 }
 
 } // namespace
