@@ -141,6 +141,26 @@ INSTANTIATE_TEST_SUITE_P(Lines, LineSettingsOnPty,
                                            LineCase{"Hart1200_8O1", true, B1200, true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConnectorOnPty, EachLineOpensAgainAfterItWasClosed)
+{
+    // The engine opens a line anew for every activity; the HART line's odd
+    // parity, which a pseudo-terminal cannot keep, must not make the second
+    // opening fail.
+    for (int round = 0; round < 3; ++round) {
+        HartComConnector hart;
+        ASSERT_TRUE(hart.Open(kPort)) << "HART round " << round;
+        const std::uint8_t byte = 0x42;
+        ASSERT_TRUE(hart.Write(0, &byte, 1));
+        EXPECT_EQ(pty_.Receive(1000), "\x42");
+    }
+    for (int round = 0; round < 2; ++round) {
+        ModbusComConnector modbus;
+        ASSERT_TRUE(modbus.Open(kPort)) << "device line round " << round;
+    }
+    HartComConnector hart;
+    EXPECT_TRUE(hart.Open(kPort));
+}
+
 TEST_F(ConnectorOnPty, ReadWithNothingOnTheLineReturnsEmptyAtOnce)
 {
     ModbusComConnector c;
