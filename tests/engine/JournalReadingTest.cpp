@@ -2,6 +2,7 @@
 // detector, failures and aborts, and a short block on a scripted line.
 #include "LineWorkerFixture.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "ModbusCrc.h"
@@ -58,11 +59,19 @@ TEST_P(JournalRing, ReadsNewestBlocksFirstWithoutWrappingPastZero)
     worker_->CopyEventJournal(content);
     ASSERT_EQ(content.size(), c.expected);
     EXPECT_EQ(content.expected, c.expected);
-    // Newest first: the times run backwards, and match the device's records.
-    for (std::size_t i = 1; i < content.size(); ++i)
-        EXPECT_GE(content[i - 1].Time(), content[i].Time()) << i;
+    // Newest first, slot for slot the device's records: last - 1 down to first.
     const RingJournal ring = sim_->Detector().EventJournal();
-    (void)ring;
+    std::uint32_t slot = c.last == 0 ? c.capacity - 1 : c.last - 1;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        const auto& device = ring.At(static_cast<std::uint16_t>(slot));
+        EXPECT_TRUE(std::equal(device.begin(), device.end(), content[i].raw.begin())) << "entry " << i;
+        EXPECT_EQ(content[i].Time(), RingJournal::TimeOf(device)) << "entry " << i;
+        EXPECT_EQ(content[i].Type(), RingJournal::TypeOf(device)) << "entry " << i;
+        if (i > 0) {
+            EXPECT_GE(content[i - 1].Time(), content[i].Time()) << i;
+        }
+        slot = slot == 0 ? c.capacity - 1 : slot - 1;
+    }
 
     // A second reading reads everything again.
     ClearReceived();
