@@ -27,37 +27,42 @@ void SensorModbusInterface::SetPasswords(const std::string& manufacturer, const 
 
 // --- line and thread ----------------------------------------------------------
 
+void SensorModbusInterface::ForgetSensor(bool alsoDevice)
+{
+    // The sensor may have been exchanged: nothing of the old one is kept.
+    idKnown_ = 0;
+    hartAddressKnown_ = 0;
+    TCsLock lock(dataLock_);
+    sensor_.Reset();
+    if (alsoDevice)
+        device_.Reset();
+}
+
 bool SensorModbusInterface::Open(int port, bool resetRecords)
 {
-    if (resetRecords) {
-        idKnown_ = 0;
-        hartAddressKnown_ = 0;
-        TCsLock lock(dataLock_);
-        sensor_.Reset();
-        device_.Reset();
-    }
     if (port < 1) {
+        if (resetRecords)
+            ForgetSensor(true);
         state_ = kNoPort;
         return false;
     }
+    // The line this worker may still hold must go first, or the new
+    // connector would find the port locked by it.
     master_.Close();
-    if (!master_.Open(port)) {
+    auto connector = std::make_unique<ModbusComConnector>();
+    if (!connector->Open(port)) {
+        if (resetRecords)
+            ForgetSensor(true);
         state_ = kPortUnavailable;
         return false;
     }
-    state_ = kReady;
-    return true;
+    return Open(std::move(connector), resetRecords);
 }
 
 bool SensorModbusInterface::Open(std::unique_ptr<IConnector> connector, bool resetRecords)
 {
-    if (resetRecords) {
-        idKnown_ = 0;
-        hartAddressKnown_ = 0;
-        TCsLock lock(dataLock_);
-        sensor_.Reset();
-        device_.Reset();
-    }
+    if (resetRecords)
+        ForgetSensor(true);
     master_.Close();
     if (!master_.Open(std::move(connector))) {
         state_ = kPortUnavailable;
@@ -148,13 +153,7 @@ bool SensorModbusInterface::StartReadAll()
 {
     if (!CanStart())
         return false;
-    idKnown_ = 0;
-    hartAddressKnown_ = 0;
-    {
-        TCsLock lock(dataLock_);
-        sensor_.Reset();
-        device_.Reset();
-    }
+    ForgetSensor(true);
     return Begin(kTaskReadAll);
 }
 
@@ -199,13 +198,7 @@ bool SensorModbusInterface::BeginSensorRead(int task)
 {
     if (!CanStart())
         return false;
-    // The sensor may have been exchanged: nothing of the old one is kept.
-    idKnown_ = 0;
-    hartAddressKnown_ = 0;
-    {
-        TCsLock lock(dataLock_);
-        sensor_.Reset();
-    }
+    ForgetSensor(false);
     return Begin(task);
 }
 

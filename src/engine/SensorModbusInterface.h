@@ -238,6 +238,8 @@ private:
     bool CanStart() const;
     bool Begin(int task);
     bool BeginSensorRead(int task);
+    // Clears the identifiers and the sensor record (and the device record).
+    void ForgetSensor(bool alsoDevice);
     bool StopRequested();
 
     // The tasks.
