@@ -137,8 +137,7 @@ int HartMaster::Validate(const std::uint8_t* held, int length, std::uint8_t& res
     i += 2;
 
     const int data = byteCount - 2;
-    if (length - i < data)
-        return kIncomplete;
+    // The data, then the check byte.
     if (length - i < data + 1)
         return kIncomplete;
     std::uint8_t check = 0;
