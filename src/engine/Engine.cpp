@@ -81,6 +81,31 @@ int Engine::StartLineActivity(int newMode, bool resetRecords, Start start)
     return 0;
 }
 
+int Engine::EndLineTask(int runningMode, int task)
+{
+    if (LineState() != task)
+        return 0;
+    // The port stays open: only the task ends.
+    SensorModbusInterface::StopThread();
+    mode = kModeIdle;
+    PostModeChange(runningMode, kModeIdle);
+    return 1;
+}
+
+template <typename Start>
+int Engine::StartHartActivity(int newMode, Start start)
+{
+    StopWorkers();
+    mode = newMode;
+    if (HartOpen() && start()) {
+        PostModeChange(kModeIdle, newMode);
+        return 1;
+    }
+    mode = kModeIdle;
+    PostModeChange(newMode, kModeIdle);
+    return 0;
+}
+
 int Engine::Connect()
 {
     if (!IsSteadyMode(mode))
@@ -113,14 +138,8 @@ int Engine::SetDevicePolling(bool on)
 {
     if (!IsSteadyMode(mode))
         return 0;
-    if (!on) {
-        if (LineState() != kTaskDevicePolling)
-            return 0;
-        SensorModbusInterface::StopThread();
-        mode = kModeIdle;
-        PostModeChange(kModeDevicePolling, kModeIdle);
-        return 1;
-    }
+    if (!on)
+        return EndLineTask(kModeDevicePolling, kTaskDevicePolling);
     return StartLineActivity(kModeDevicePolling, true, [this] { return StartDevicePolling(); });
 }
 
@@ -135,14 +154,8 @@ int Engine::SetSensorPolling(bool on)
 {
     if (!IsSteadyMode(mode))
         return 0;
-    if (!on) {
-        if (LineState() != kTaskSensorPolling)
-            return 0;
-        SensorModbusInterface::StopThread();
-        mode = kModeIdle;
-        PostModeChange(kModeSensorPolling, kModeIdle);
-        return 1;
-    }
+    if (!on)
+        return EndLineTask(kModeSensorPolling, kTaskSensorPolling);
     return StartLineActivity(kModeSensorPolling, true, [this] { return StartSensorPolling(); });
 }
 
@@ -242,15 +255,7 @@ int Engine::HartConnect()
 {
     if (!IsSteadyMode(mode))
         return 0;
-    StopWorkers();
-    mode = kModeHartConnect;
-    if (HartOpen() && StartRead()) {
-        PostModeChange(kModeIdle, kModeHartConnect);
-        return 1;
-    }
-    mode = kModeIdle;
-    PostModeChange(kModeHartConnect, kModeIdle);
-    return 0;
+    return StartHartActivity(kModeHartConnect, [this] { return StartRead(); });
 }
 
 int Engine::SetHartPolling(bool on)
@@ -267,50 +272,32 @@ int Engine::SetHartPolling(bool on)
     }
     if (!HartAddressKnownToEngine())
         return 0;
-    StopWorkers();
-    mode = kModeHartPolling;
-    if (HartOpen() && HartState() == Hart::kReady && SensorHartInterface::StartMonitoring()) {
-        PostModeChange(kModeIdle, kModeHartPolling);
-        return 1;
-    }
-    mode = kModeIdle;
-    PostModeChange(kModeHartPolling, kModeIdle);
-    return 0;
+    return StartHartActivity(kModeHartPolling, [this] {
+        return HartState() == Hart::kReady && SensorHartInterface::StartMonitoring();
+    });
 }
 
 int Engine::SetHartLoopCurrent(float currentMa, std::uint32_t enable)
 {
     if (!IsSteadyMode(mode) || !HartAddressKnownToEngine())
         return 0;
-    StopWorkers();
-    mode = kModeHartLoopCurrent;
-    if (HartOpen() && HartState() == Hart::kReady && StartLoopCurrent(enable, currentMa)) {
-        PostModeChange(kModeIdle, kModeHartLoopCurrent);
-        return 1;
-    }
-    mode = kModeIdle;
-    PostModeChange(kModeHartLoopCurrent, kModeIdle);
-    return 0;
+    return StartHartActivity(kModeHartLoopCurrent, [this, currentMa, enable] {
+        return HartState() == Hart::kReady && StartLoopCurrent(enable, currentMa);
+    });
 }
 
 int Engine::AbortEventJournal()
 {
-    if (mode != kModeEventJournal || LineState() != kTaskEventJournal)
+    if (mode != kModeEventJournal)
         return 0;
-    SensorModbusInterface::StopThread();
-    mode = kModeIdle;
-    PostModeChange(kModeEventJournal, kModeIdle);
-    return 1;
+    return EndLineTask(kModeEventJournal, kTaskEventJournal);
 }
 
 int Engine::AbortThresholdJournal()
 {
-    if (mode != kModeThresholdJournal || LineState() != kTaskThresholdJournal)
+    if (mode != kModeThresholdJournal)
         return 0;
-    SensorModbusInterface::StopThread();
-    mode = kModeIdle;
-    PostModeChange(kModeThresholdJournal, kModeIdle);
-    return 1;
+    return EndLineTask(kModeThresholdJournal, kTaskThresholdJournal);
 }
 
 void Engine::OnLineWorkerEvent()

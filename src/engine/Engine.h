@@ -133,6 +133,12 @@ private:
     // open the line, start the task.
     template <typename Start>
     int StartLineActivity(int newMode, bool resetRecords, Start start);
+    // The same for a HART activity: the line worker stops too.
+    template <typename Start>
+    int StartHartActivity(int newMode, Start start);
+    // Ends the running line task `task` of mode `runningMode` (a poll switched
+    // off, a journal reading aborted); 0 when that task does not run.
+    int EndLineTask(int runningMode, int task);
     static bool AcceptsSingleCommand(int mode);
     bool HartOpen();
 };
