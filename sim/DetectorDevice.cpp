@@ -51,9 +51,8 @@ void DetectorDevice::Feed(const std::uint8_t* data, std::size_t length, std::vec
     while (!buffer_.empty()) {
         const std::uint8_t b0 = buffer_[0];
         const bool ours = b0 == unit || b0 == 0;
-        if (ours && buffer_.size() >= RtuFrame::kRequestLength && RtuFrame::CrcValid(buffer_.data(), RtuFrame::kRequestLength)) {
-            std::vector<std::uint8_t> frame(buffer_.begin(), buffer_.begin() + RtuFrame::kRequestLength);
-            buffer_.erase(buffer_.begin(), buffer_.begin() + RtuFrame::kRequestLength);
+        if (ours && RtuFrame::StartsWithRequest(buffer_)) {
+            const std::vector<std::uint8_t> frame = RtuFrame::TakeRequest(buffer_);
             lock.unlock();
             HandleFrame(frame, answers);
             lock.lock();
@@ -103,63 +102,35 @@ void DetectorDevice::HandleLine(const std::string& line, std::vector<SimAnswer>&
         std::lock_guard lock(mutex_);
         text = sensor_.Answer(line, Seconds());
     }
-    SimAnswer answer;
-    if (text) {
-        std::vector<std::uint8_t> bytes(text->begin(), text->end());
-        bytes.push_back('\r');
-        bytes.push_back('\n');
-        if (fault)
-            fault->Shape(std::move(bytes), false, answer);
-        else
-            answer.push_back({0, std::move(bytes)});
+    if (!text) {
+        answers.emplace_back();
+        return;
     }
-    answers.push_back(std::move(answer));
+    std::vector<std::uint8_t> bytes(text->begin(), text->end());
+    bytes.push_back('\r');
+    bytes.push_back('\n');
+    answers.push_back(ShapedAnswer(fault, std::move(bytes), false));
 }
 
 void DetectorDevice::HandleFrame(const std::vector<std::uint8_t>& frame, std::vector<SimAnswer>& answers)
 {
     received_.AddFrame(frame);
-    const std::uint8_t unit = frame[0];
-    const std::uint8_t function = frame[1];
-    const auto address = static_cast<std::uint16_t>((frame[2] << 8) | frame[3]);
-    const auto word = static_cast<std::uint16_t>((frame[4] << 8) | frame[5]);
-    const std::string fn = "F" + std::to_string(function);
-    const auto fault = faults_.Take({fn + ":" + std::to_string(address), fn, "modbus", "*"});
-    if (fault && fault->kind == LineFault::Kind::Silence) {
-        answers.emplace_back();
-        return;
-    }
-    std::vector<std::uint8_t> reply;
-    if (fault && fault->kind == LineFault::Kind::Exception) {
-        reply = RtuFrame::Exception(unit, function, fault->exceptionCode);
-    } else {
+    const RtuFrame::Request r = RtuFrame::Decode(frame);
+    const std::string fn = "F" + std::to_string(r.function);
+    const auto fault = faults_.Take({fn + ":" + std::to_string(r.address), fn, "modbus", "*"});
+    answers.push_back(RtuFrame::Serve(r, fault, [&]() -> std::vector<std::uint8_t> {
         std::lock_guard lock(mutex_);
-        if (function == 4) {
-            const auto r = registers_.Read(address, word, Seconds());
-            reply = r.exception != 0 ? RtuFrame::Exception(unit, function, r.exception)
-                                     : RtuFrame::ReadAnswer(unit, function, r.data);
-        } else if (function == 6) {
-            const std::uint8_t e = registers_.Write(address, word, Seconds());
-            if (e != 0) {
-                reply = RtuFrame::Exception(unit, function, e);
-            } else {
-                reply = frame;
-            }
-        } else {
-            reply = RtuFrame::Exception(unit, function, RtuFrame::kIllegalFunction);
+        if (r.function == 4) {
+            const auto read = registers_.Read(r.address, r.word, Seconds());
+            return read.exception != 0 ? RtuFrame::Exception(r.unit, r.function, read.exception)
+                                       : RtuFrame::ReadAnswer(r.unit, r.function, read.data);
         }
-    }
-    // Nobody answers a broadcast.
-    if (unit == 0) {
-        answers.emplace_back();
-        return;
-    }
-    SimAnswer answer;
-    if (fault)
-        fault->Shape(std::move(reply), true, answer);
-    else
-        answer.push_back({0, std::move(reply)});
-    answers.push_back(std::move(answer));
+        if (r.function == 6) {
+            const std::uint8_t e = registers_.Write(r.address, r.word, Seconds());
+            return e != 0 ? RtuFrame::Exception(r.unit, r.function, e) : frame;
+        }
+        return RtuFrame::Exception(r.unit, r.function, RtuFrame::kIllegalFunction);
+    }));
 }
 
 int DetectorDevice::Kind() const

@@ -165,3 +165,13 @@ void LineFault::Shape(std::vector<std::uint8_t> bytes, bool rtu, SimAnswer& answ
     p.bytes = std::move(bytes);
     answer.push_back(std::move(p));
 }
+
+SimAnswer ShapedAnswer(const std::optional<LineFault>& fault, std::vector<std::uint8_t> bytes, bool rtu)
+{
+    SimAnswer answer;
+    if (fault)
+        fault->Shape(std::move(bytes), rtu, answer);
+    else
+        answer.push_back({0, std::move(bytes)});
+    return answer;
+}

@@ -32,3 +32,6 @@ struct LineFault {
     // Exception and Silence are the device's to apply before this.
     void Shape(std::vector<std::uint8_t> bytes, bool rtu, SimAnswer& answer) const;
 };
+
+// A finished answer as it goes out: shaped by `fault` when one is armed.
+SimAnswer ShapedAnswer(const std::optional<LineFault>& fault, std::vector<std::uint8_t> bytes, bool rtu);

@@ -1,4 +1,5 @@
 #include "MultigasRack.h"
+
 #include <cstdio>
 
 #include "RtuFrame.h"
@@ -16,12 +17,10 @@ void MultigasRack::Feed(const std::uint8_t* data, std::size_t length, std::vecto
         std::lock_guard lock(mutex_);
         buffer_.insert(buffer_.end(), data, data + length);
         while (buffer_.size() >= RtuFrame::kRequestLength) {
-            if (RtuFrame::CrcValid(buffer_.data(), RtuFrame::kRequestLength)) {
-                frames.emplace_back(buffer_.begin(), buffer_.begin() + RtuFrame::kRequestLength);
-                buffer_.erase(buffer_.begin(), buffer_.begin() + RtuFrame::kRequestLength);
-            } else {
+            if (RtuFrame::StartsWithRequest(buffer_))
+                frames.push_back(RtuFrame::TakeRequest(buffer_));
+            else
                 buffer_.erase(buffer_.begin());
-            }
         }
     }
     for (const auto& f : frames)
@@ -42,59 +41,39 @@ std::size_t MultigasRack::BufferedBytes() const
 
 void MultigasRack::HandleFrame(const std::vector<std::uint8_t>& frame, std::vector<SimAnswer>& answers)
 {
-    const std::uint8_t unit = frame[0];
+    const RtuFrame::Request r = RtuFrame::Decode(frame);
     const int sets = state_->SetCount();
     // Every switch hears every frame; only the addressed one acts.
-    if (unit != 0 && unit > sets)
+    if (r.unit != 0 && r.unit > sets)
         return;
     received_.AddFrame(frame);
-    const std::uint8_t function = frame[1];
-    const auto address = static_cast<std::uint16_t>((frame[2] << 8) | frame[3]);
-    const auto word = static_cast<std::uint16_t>((frame[4] << 8) | frame[5]);
-    const std::string fn = "F" + std::to_string(function);
-    const auto fault = faults_.Take({"U" + std::to_string(unit) + ":" + fn, fn, "*"});
-    if (fault && fault->kind == LineFault::Kind::Silence) {
-        answers.emplace_back();
-        return;
-    }
-    std::vector<std::uint8_t> reply;
-    if (fault && fault->kind == LineFault::Kind::Exception) {
-        reply = RtuFrame::Exception(unit, function, fault->exceptionCode);
-    } else if (function == 6) {
-        if (address != kSwitchRegister)
-            reply = RtuFrame::Exception(unit, function, RtuFrame::kIllegalAddress);
-        else if (word > 1)
-            reply = RtuFrame::Exception(unit, function, RtuFrame::kIllegalValue);
-        else {
-            if (unit == 0) {
+    const std::string fn = "F" + std::to_string(r.function);
+    const auto fault = faults_.Take({"U" + std::to_string(r.unit) + ":" + fn, fn, "*"});
+    answers.push_back(RtuFrame::Serve(r, fault, [&]() -> std::vector<std::uint8_t> {
+        if (r.function == 6) {
+            if (r.address != kSwitchRegister)
+                return RtuFrame::Exception(r.unit, r.function, RtuFrame::kIllegalAddress);
+            if (r.word > 1)
+                return RtuFrame::Exception(r.unit, r.function, RtuFrame::kIllegalValue);
+            if (r.unit == 0) {
                 // A broadcast 0 opens every switch; a broadcast 1 is refused
                 // by physics: only one set can be connected.
-                if (word == 0)
+                if (r.word == 0)
                     for (int s = 1; s <= sets; ++s)
                         state_->Switch(s, false);
             } else {
-                state_->Switch(unit, word == 1);
+                state_->Switch(r.unit, r.word == 1);
             }
-            reply = frame;
+            return frame;
         }
-    } else if (function == 4) {
-        if (address != kSwitchRegister || word != 1)
-            reply = RtuFrame::Exception(unit, function, word == 0 || word > 125 ? RtuFrame::kIllegalValue : RtuFrame::kIllegalAddress);
-        else
-            reply = RtuFrame::ReadAnswer(unit, function, {0, static_cast<std::uint8_t>(state_->SwitchOn(unit) ? 1 : 0)});
-    } else {
-        reply = RtuFrame::Exception(unit, function, RtuFrame::kIllegalFunction);
-    }
-    if (unit == 0) {
-        answers.emplace_back();
-        return;
-    }
-    SimAnswer answer;
-    if (fault)
-        fault->Shape(std::move(reply), true, answer);
-    else
-        answer.push_back({0, std::move(reply)});
-    answers.push_back(std::move(answer));
+        if (r.function == 4) {
+            if (r.address != kSwitchRegister || r.word != 1)
+                return RtuFrame::Exception(r.unit, r.function,
+                    r.word == 0 || r.word > 125 ? RtuFrame::kIllegalValue : RtuFrame::kIllegalAddress);
+            return RtuFrame::ReadAnswer(r.unit, r.function, {0, static_cast<std::uint8_t>(state_->SwitchOn(r.unit) ? 1 : 0)});
+        }
+        return RtuFrame::Exception(r.unit, r.function, RtuFrame::kIllegalFunction);
+    }));
 }
 
 std::string MultigasRack::ApplySetting(const std::string& key, const std::string& value)

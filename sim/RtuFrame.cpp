@@ -38,4 +38,42 @@ std::vector<std::uint8_t> ReadAnswer(std::uint8_t unit, std::uint8_t function, c
     return f;
 }
 
+bool StartsWithRequest(const std::vector<std::uint8_t>& received)
+{
+    return received.size() >= kRequestLength && CrcValid(received.data(), kRequestLength);
+}
+
+std::vector<std::uint8_t> TakeRequest(std::vector<std::uint8_t>& received)
+{
+    const auto end = received.begin() + static_cast<std::ptrdiff_t>(kRequestLength);
+    std::vector<std::uint8_t> request(received.begin(), end);
+    received.erase(received.begin(), end);
+    return request;
+}
+
+Request Decode(const std::vector<std::uint8_t>& request)
+{
+    Request r;
+    if (request.size() < kRequestLength - 2)
+        return r;
+    r.unit = request[0];
+    r.function = request[1];
+    r.address = static_cast<std::uint16_t>((request[2] << 8) | request[3]);
+    r.word = static_cast<std::uint16_t>((request[4] << 8) | request[5]);
+    return r;
+}
+
+SimAnswer Serve(const Request& request, const std::optional<LineFault>& fault,
+                const std::function<std::vector<std::uint8_t>()>& execute)
+{
+    if (fault && fault->kind == LineFault::Kind::Silence)
+        return {};
+    std::vector<std::uint8_t> reply = fault && fault->kind == LineFault::Kind::Exception
+        ? Exception(request.unit, request.function, fault->exceptionCode)
+        : execute();
+    if (request.unit == 0)
+        return {};
+    return ShapedAnswer(fault, std::move(reply), true);
+}
+
 }  // namespace RtuFrame
