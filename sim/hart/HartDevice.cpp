@@ -371,8 +371,7 @@ std::uint8_t HartDevice::Command40(const std::vector<std::uint8_t>& request, std
             return kTooSmall;
         }
     }
-    fixed_ = current != 0.0f;
-    fixedCurrent_ = fixed_ ? current : 0.0f;
+    Fix(current);
     AppendHartFloat(data, fixedCurrent_);
     return 0;
 }
@@ -380,7 +379,7 @@ std::uint8_t HartDevice::Command40(const std::vector<std::uint8_t>& request, std
 std::uint8_t HartDevice::StatusByte() const
 {
     std::uint8_t status = settings_.deviceStatus;
-    if (fixed_) {
+    if (Fixed()) {
         status |= kStatusLoopCurrentFixed;
     } else if (!settings_.loopCurrent && settings_.loopCurrentMode != 0) {
         const double current = FollowingCurrent();
@@ -416,7 +415,7 @@ double HartDevice::FollowingCurrent() const
 
 double HartDevice::LoopCurrent() const
 {
-    if (fixed_) {
+    if (Fixed()) {
         return fixedCurrent_;
     }
     if (settings_.loopCurrent) {
@@ -585,8 +584,7 @@ bool HartDevice::ApplyKey(const std::string& key, const std::string& value)
         if (!v || (*v != 0.0 && !(*v >= kFixedCurrentMin && *v <= kFixedCurrentMax))) {
             return false;
         }
-        fixed_ = *v != 0.0;
-        fixedCurrent_ = static_cast<float>(*v);
+        Fix(static_cast<float>(*v));
         return true;
     }
     if (key == "sensor_serial") {
@@ -703,7 +701,7 @@ void HartDevice::SetFaults(const HartFaults& faults)
 bool HartDevice::FixedCurrentMode() const
 {
     std::lock_guard lock(mutex_);
-    return fixed_;
+    return Fixed();
 }
 
 float HartDevice::FixedCurrent() const
@@ -715,8 +713,7 @@ float HartDevice::FixedCurrent() const
 void HartDevice::SetFixedCurrent(float current)
 {
     std::lock_guard lock(mutex_);
-    fixed_ = current != 0.0f;
-    fixedCurrent_ = fixed_ ? current : 0.0f;
+    Fix(current);
 }
 
 std::vector<HartRecordedFrame> HartDevice::ReceivedFrames() const

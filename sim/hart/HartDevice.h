@@ -192,6 +192,8 @@ private:
     void Sample();
     double LoopCurrent() const;
     double FollowingCurrent() const;      // what pv asks of the output, before saturation
+    bool Fixed() const { return fixedCurrent_ != 0.0f; }
+    void Fix(float current) { fixedCurrent_ = current != 0.0f ? current : 0.0f; }
     bool ApplyKey(const std::string& key, const std::string& value);
 
     mutable std::mutex mutex_;
@@ -200,7 +202,7 @@ private:
     HartRequestReader reader_;
     std::deque<HartRecordedFrame> heard_;
     std::size_t badChecks_ = 0;
-    bool fixed_ = false;
+    // mA the loop is held at by command 40; 0 when the current is not fixed.
     float fixedCurrent_ = 0.0f;
     double wander_ = 0.0;
     std::mt19937 random_;
