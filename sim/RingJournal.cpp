@@ -43,18 +43,17 @@ std::string RingJournal::Configure(std::uint32_t capacity, std::uint32_t first, 
         return "journal capacity must be 1 to " + std::to_string(kMaxCapacity);
     if (first >= capacity || last >= capacity)
         return "journal first and last index must be below the capacity " + std::to_string(capacity);
-    capacity_ = static_cast<std::uint16_t>(capacity);
     first_ = static_cast<std::uint16_t>(first);
     last_ = static_cast<std::uint16_t>(last);
     Record erased;
     erased.fill(0xFF);
-    records_.assign(capacity_, erased);
+    records_.assign(capacity, erased);
     return {};
 }
 
 std::uint32_t RingJournal::Count() const
 {
-    return last_ >= first_ ? last_ - first_ : last_ + capacity_ - first_;
+    return last_ >= first_ ? last_ - first_ : last_ + Capacity() - first_;
 }
 
 void RingJournal::Set(std::uint16_t index, std::uint32_t time, std::uint16_t type, std::uint32_t valueBits)
@@ -72,9 +71,10 @@ void RingJournal::Set(std::uint16_t index, std::uint32_t time, std::uint16_t typ
 void RingJournal::Generate(std::uint32_t newestTime, std::uint32_t intervalS, std::uint16_t firstType)
 {
     const std::uint32_t count = Count();
+    const std::uint32_t capacity = Capacity();
     // Oldest first, so that the types cycle forwards in time.
     for (std::uint32_t n = 0; n < count; ++n) {
-        const auto index = static_cast<std::uint16_t>((first_ + n) % capacity_);
+        const auto index = static_cast<std::uint16_t>((first_ + n) % capacity);
         const auto type = static_cast<std::uint16_t>((firstType - 1 + n) % kEventTypes + 1);
         const std::uint32_t age = (count - 1 - n) * intervalS;
         Set(index, newestTime >= age ? newestTime - age : 0, type, ValueFor(type, n));
@@ -84,9 +84,9 @@ void RingJournal::Generate(std::uint32_t newestTime, std::uint32_t intervalS, st
 void RingJournal::Append(std::uint32_t time, std::uint16_t type, std::uint32_t valueBits)
 {
     Set(last_, time, type, valueBits);
-    last_ = static_cast<std::uint16_t>((last_ + 1) % capacity_);
+    last_ = static_cast<std::uint16_t>((last_ + 1) % Capacity());
     if (last_ == first_)
-        first_ = static_cast<std::uint16_t>((first_ + 1) % capacity_);
+        first_ = static_cast<std::uint16_t>((first_ + 1) % Capacity());
 }
 
 std::uint16_t RingJournal::TypeOf(const Record& r)

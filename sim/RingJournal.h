@@ -22,7 +22,7 @@ public:
     // Returns an error text, empty when the layout was taken.
     std::string Configure(std::uint32_t capacity, std::uint32_t first, std::uint32_t last);
 
-    std::uint16_t Capacity() const { return capacity_; }
+    std::uint16_t Capacity() const { return static_cast<std::uint16_t>(records_.size()); }
     std::uint16_t First() const { return first_; }
     std::uint16_t Last() const { return last_; }
     std::uint32_t Count() const;
@@ -46,8 +46,7 @@ public:
     static constexpr std::uint16_t kEventTypes = 14;
 
 private:
-    std::uint16_t capacity_ = 0;
     std::uint16_t first_ = 0;
     std::uint16_t last_ = 0;
-    std::vector<Record> records_;
+    std::vector<Record> records_;  // one per slot: the capacity
 };
