@@ -97,6 +97,12 @@ bool ModbusAsciiMaster::RequestRaw(const std::string& command, std::string& answ
 bool ModbusAsciiMaster::DoRequest(Mode mode, const std::string& command, const std::string& answerKeyword,
                                   const std::string& errorKeyword, std::string& answer, bool* isError, bool retry)
 {
+    // A line break inside the command would put a second command on the line
+    // (a typed value "1<CR><LF>@WMMC ..."), and a NUL cuts it short: such a
+    // command is refused and nothing is sent.
+    if (command.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
+        return false;
+
     TCsLock lock(lock_);
 
     std::string logLine;

@@ -144,6 +144,17 @@ TEST_F(TextExchangeTest, RequestRawKeepsBlanksAndTriesOnce)
     EXPECT_EQ(line_->Written().size(), 2u);
 }
 
+TEST_F(TextExchangeTest, CommandWithALineBreakOrNulIsRefusedUnsent)
+{
+    std::string answer = "kept";
+    bool isError = false;
+    EXPECT_FALSE(master_.Request("@WCV1 680429,1\r\n@WMMC 47093518,1", "@RAV1", answer, false));
+    EXPECT_FALSE(master_.RequestEither("@RRDT\n", "@RADT", "@ERDT 63,", answer, isError, false));
+    EXPECT_FALSE(master_.RequestRaw(std::string("@RRIS\0x", 7), answer));
+    EXPECT_EQ(answer, "kept");
+    EXPECT_TRUE(line_->Written().empty());
+}
+
 TEST(TextExchangeClosed, NoConnectorGives128AndSendsNothing)
 {
     ModbusAsciiMaster m;
