@@ -88,24 +88,6 @@ std::optional<LineFault> LineFault::Parse(std::string_view faultText, std::strin
     return f;
 }
 
-std::string LineFault::Describe() const
-{
-    std::string s;
-    switch (kind) {
-    case Kind::Silence: s = "silence"; break;
-    case Kind::Late: s = "late " + std::to_string(delayMs); break;
-    case Kind::Split: s = "split " + std::to_string(pieces) + " " + std::to_string(gapMs); break;
-    case Kind::Garbage: s = "garbage"; break;
-    case Kind::WrongKeyword: s = "wrong-keyword"; break;
-    case Kind::BadCrc: s = "bad-crc"; break;
-    case Kind::ForeignUnit: s = "foreign-unit"; break;
-    case Kind::Exception: s = "exception " + std::to_string(exceptionCode); break;
-    }
-    if (remaining >= 0)
-        s += " x" + std::to_string(remaining);
-    return s;
-}
-
 void LineFault::Shape(std::vector<std::uint8_t> bytes, bool rtu, SimAnswer& answer) const
 {
     std::uint32_t firstDelay = 0;

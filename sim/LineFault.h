@@ -25,7 +25,6 @@ struct LineFault {
     int remaining = -1;              // requests still to hit; -1 for all
 
     static std::optional<LineFault> Parse(std::string_view faultText, std::string& error);
-    std::string Describe() const;
 
     // Shapes a finished answer. `rtu` tells a Modbus frame (whose CRC and
     // unit byte may be spoiled) from a text line (whose keyword may be).

@@ -1,18 +1,13 @@
 #include "RequestRecord.h"
 
-#include <chrono>
-
 #include "SimText.h"
 
 void RequestRecord::Add(Entry e)
 {
-    {
-        std::lock_guard lock(mutex_);
-        entries_.push_back(std::move(e));
-        while (entries_.size() > keep_)
-            entries_.pop_front();
-    }
-    changed_.notify_all();
+    std::lock_guard lock(mutex_);
+    entries_.push_back(std::move(e));
+    while (entries_.size() > keep_)
+        entries_.pop_front();
 }
 
 void RequestRecord::AddText(const std::string& line)
@@ -67,10 +62,4 @@ void RequestRecord::Clear()
 {
     std::lock_guard lock(mutex_);
     entries_.clear();
-}
-
-bool RequestRecord::WaitForSize(std::size_t count, int timeoutMs) const
-{
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return entries_.size() >= count; });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -31,14 +30,10 @@ public:
     std::size_t Size() const;
     void Clear();
 
-    // Waits until at least `count` entries are held or the time is up.
-    bool WaitForSize(std::size_t count, int timeoutMs) const;
-
 private:
     void Add(Entry e);
 
     const std::size_t keep_;
     mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
     std::deque<Entry> entries_;
 };

@@ -54,7 +54,6 @@ public:
     double ConcentrationMean(double seconds) const;
     double Concentration(double seconds);
     std::size_t LogLinesLeft() const { return log_.size(); }
-    void SetLogRecords(std::size_t n) { logRecords_ = n; }
 
     // Refusal lines: a command the module does not take, a wrong or missing
     // password, a bad argument, and the end of the measurement log.
