@@ -59,8 +59,8 @@ TEST(PtyLine, RefusesABadPortNumber)
 
 TEST(PtyLine, PacingSpreadsALongAnswerOverTheLine)
 {
-    // A journal block of 15 records is 245 bytes: about a quarter of a second
-    // at 9600 baud, so it trickles in over many reads instead of one.
+    // A journal block of 10 records is a 165-byte answer: about a sixth of a
+    // second at 9600 baud, so it trickles in over many reads instead of one.
     RunningSim paced("", true);
     auto line = paced.DeviceClient();
     line->Write(SimLineClient::Request(1, 4, 0x4000 + 90, 8 * 10));
