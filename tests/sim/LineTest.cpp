@@ -118,6 +118,15 @@ TEST(Robustness, RandomBytesNeverGrowTheBuffersAndTheDeviceRecovers)
     ASSERT_EQ(answers.size(), 1u);
     ASSERT_EQ(answers[0].size(), 1u);
     EXPECT_EQ(std::string(answers[0][0].bytes.begin(), answers[0][0].bytes.end()), "@RAID 1\r\n");
+
+    rack.LineIdle();
+    EXPECT_EQ(rack.BufferedBytes(), 0u);
+    const std::vector<std::uint8_t> on = SimLineClient::Request(2, 6, MultigasRack::kSwitchRegister, 1);
+    answers.clear();
+    rack.Feed(on.data(), on.size(), answers);
+    ASSERT_EQ(answers.size(), 1u);
+    ASSERT_EQ(answers[0].size(), 1u);
+    EXPECT_EQ(answers[0][0].bytes, on) << "the rack echoes the switch write";
 }
 
 TEST(Robustness, GarbageOnTheLineThenRequestsAreAnswered)
