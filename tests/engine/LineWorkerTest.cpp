@@ -195,17 +195,22 @@ TEST_F(LineWorkerTest, StartOperationsNeedAReadyOrFailedWorker)
 
 // --- calibration polling loop ---------------------------------------------------
 
-TEST_F(LineWorkerTest, FirstPointComesOnePeriodAfterTheStart)
+TEST_F(LineWorkerTest, FirstPointWaitsForAFullPeriod)
 {
     StartSim("");
     CalibrationPollSettings s;
-    s.pollPeriodMs = 400;
     s.readConcentration = 1;
     s.readAdc = 1;
-    const auto start = std::chrono::steady_clock::now();
+    // With a long period the loop only waits: nothing goes out, no point comes.
+    s.pollPeriodMs = 600000;
     ASSERT_TRUE(worker_->UpdatePollSettings(s));
-    ASSERT_TRUE(worker_->WaitFor(NotificationId::MeasurementsChanged));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 400ms);
+    EXPECT_FALSE(worker_->WaitFor(NotificationId::SensorParametersChanged, 1, 300));
+    ASSERT_TRUE(worker_->UpdatePollSettings(CalibrationPollSettings{}));
+    EXPECT_EQ(worker_->Count(NotificationId::MeasurementsChanged), 0u);
+    EXPECT_TRUE(Received().empty());
+
+    s.pollPeriodMs = 100;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
     ASSERT_TRUE(worker_->WaitFor(NotificationId::MeasurementsChanged, 2));
 
     std::vector<SensorCalibrationLoopMeasurementsPoint> points;
