@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "CGridColumnTraitCombo.h"
-#include "CGridColumnTraitEdit.h"
 #include "CGridColumnTraitEditFloat.h"
 #include "SensorModbusInterface.h"
 #include "StringTable.h"
@@ -19,19 +18,7 @@ constexpr int kNo = 185;
 constexpr int kYes = 186;
 constexpr int kSoundTexts[] = {187, 188, 189, 190}; // off, threshold 1, threshold 2, both
 constexpr int kEcoTexts[] = {260, 261, 262};         // off, level 1, level 2
-constexpr int kStatusPortNotSet = 248;
-constexpr int kStatusPortUnavailable = 249;
-constexpr int kStatusNoAnswer = 250;
 constexpr int kStatusNotRead = 251;
-constexpr int kStatusReading = 252;
-
-std::unique_ptr<CGridColumnTrait> TextEditor(bool digitsOnly, int maxLength)
-{
-    auto trait = std::make_unique<CGridColumnTraitEdit>();
-    trait->SetDigitsOnly(digitsOnly);
-    trait->SetMaxLength(maxLength);
-    return trait;
-}
 
 template <std::size_t N>
 std::unique_ptr<CGridColumnTrait> ChoiceEditor(const int (&texts)[N])
@@ -114,18 +101,6 @@ void ModbusListCtrl::ResetCopies()
     editedDevice_.Reset();
 }
 
-void ModbusListCtrl::ShowNothing(int statusId)
-{
-    SetStatusText(StringTable::Get(statusId));
-    ResetCopies();
-    RemoveRows();
-}
-
-void ModbusListCtrl::EnterReadingState()
-{
-    ShowNothing(kStatusReading);
-}
-
 bool ModbusListCtrl::AnyDeviceValueValid(const DeviceParameters& d)
 {
     return d.deviceClock.valid || d.deviceText8.valid || d.deviceConcentration.valid || d.thresholdsValid ||
@@ -142,6 +117,8 @@ void ModbusListCtrl::Refresh(int lineState, const SensorParameters& sensor, cons
         editedDevice_ = device;
         Fill();
     };
+    if (ShowLineFailure(lineState))
+        return;
     switch (lineState) {
     case SensorModbusInterface::kClosed:
     case SensorModbusInterface::kReady:
@@ -153,15 +130,6 @@ void ModbusListCtrl::Refresh(int lineState, const SensorParameters& sensor, cons
     case SensorModbusInterface::kTaskReadDevice:
         SetStatusText(StringTable::Get(kStatusReading));
         replaceBoth();
-        return;
-    case SensorModbusInterface::kNoPort:
-        ShowNothing(kStatusPortNotSet);
-        return;
-    case SensorModbusInterface::kPortUnavailable:
-        ShowNothing(kStatusPortUnavailable);
-        return;
-    case SensorModbusInterface::kFailed:
-        ShowNothing(kStatusNoAnswer);
         return;
     case SensorModbusInterface::kTaskDevicePolling:
         replaceBoth();

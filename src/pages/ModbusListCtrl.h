@@ -40,8 +40,6 @@ public:
 
     // The list by the line worker's state and fresh copies of both records.
     void Refresh(int lineState, const SensorParameters& sensor, const DeviceParameters& device);
-    // "Прочитать (F2)" was pressed: nothing old stays on show.
-    void EnterReadingState();
 
     const SensorParameters& ShownSensor() const { return shownSensor_; }
     const DeviceParameters& ShownDevice() const { return shownDevice_; }
@@ -61,11 +59,10 @@ public:
 protected:
     bool AcceptsValue(int row, const QString& text) const override;
     void OnCellCommitted(int row, std::uint32_t itemData) override;
+    void ResetCopies() override;
 
 private:
-    void ResetCopies();
     void Fill();
-    void ShowNothing(int statusId);
     static bool AnyDeviceValueValid(const DeviceParameters& device);
 
     SensorParameters shownSensor_;

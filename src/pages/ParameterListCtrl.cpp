@@ -4,10 +4,12 @@
 #include <QEvent>
 #include <QHeaderView>
 
+#include "CGridColumnTraitEdit.h"
 #include "CGridColumnTraitText.h"
 #include "CGridColumnTraitVariant.h"
 #include "CGridRowTraitXP.h"
 #include "Cp1251.h"
+#include "SensorModbusInterface.h"
 #include "StringTable.h"
 #include "WindowMessageEvent.h"
 
@@ -68,6 +70,43 @@ bool ParameterListCtrl::FitsDevice(const QString& text)
     // The conversion puts a substitute for what the code page lacks; a text
     // that survives the round trip has nothing substituted.
     return FromDevice(ToDevice(text)) == text;
+}
+
+std::unique_ptr<CGridColumnTrait> ParameterListCtrl::TextEditor(bool digitsOnly, int maxLength)
+{
+    auto trait = std::make_unique<CGridColumnTraitEdit>();
+    trait->SetDigitsOnly(digitsOnly);
+    trait->SetMaxLength(maxLength);
+    return trait;
+}
+
+void ParameterListCtrl::ShowNothing(int statusId)
+{
+    SetStatusText(StringTable::Get(statusId));
+    ResetCopies();
+    RemoveRows();
+}
+
+void ParameterListCtrl::EnterReadingState()
+{
+    ShowNothing(kStatusReading);
+}
+
+bool ParameterListCtrl::ShowLineFailure(int lineState)
+{
+    switch (lineState) {
+    case SensorModbusInterface::kNoPort:
+        ShowNothing(kStatusPortNotSet);
+        return true;
+    case SensorModbusInterface::kPortUnavailable:
+        ShowNothing(kStatusPortUnavailable);
+        return true;
+    case SensorModbusInterface::kFailed:
+        ShowNothing(kStatusNoAnswer);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void ParameterListCtrl::SetRowEditor(int row, std::unique_ptr<CGridColumnTrait> trait)

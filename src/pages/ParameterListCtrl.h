@@ -57,7 +57,27 @@ public:
     static std::string ToDevice(const QString& text);
     static bool FitsDevice(const QString& text);
 
+    // "Прочитать (F2)" was pressed: nothing old stays on show.
+    void EnterReadingState();
+
 protected:
+    // The status texts both lists share.
+    static constexpr int kStatusPortNotSet = 248;
+    static constexpr int kStatusPortUnavailable = 249;
+    static constexpr int kStatusNoAnswer = 250;
+    static constexpr int kStatusReading = 252;
+
+    // A one-line text editor for a value cell.
+    static std::unique_ptr<CGridColumnTrait> TextEditor(bool digitsOnly, int maxLength);
+    // Empties the list and its copies and shows a status text instead.
+    void ShowNothing(int statusId);
+    // The line worker's states without values to show (no port, a port
+    // that cannot be opened, no answer) get their status text; false for
+    // every other state.
+    bool ShowLineFailure(int lineState);
+    // Forgets the values a list keeps beside its rows.
+    virtual void ResetCopies() {}
+
     // The value column's editor for one row; rows without one are read-only.
     void SetRowEditor(int row, std::unique_ptr<CGridColumnTrait> trait);
     // Fills the value column of rows 0 to count - 1. Rows the list does not

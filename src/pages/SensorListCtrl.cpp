@@ -1,6 +1,5 @@
 #include "SensorListCtrl.h"
 
-#include "CGridColumnTraitEdit.h"
 #include "CGridColumnTraitEditFloat.h"
 #include "SensorModbusInterface.h"
 #include "StringTable.h"
@@ -12,19 +11,7 @@ constexpr int kLabels[SensorListCtrl::kRowCount] = {168, 169, 170, 171, 173, 174
                                                     205, 196, 201, 197, 202, 194, 195, 264};
 
 constexpr int kErrorText = 314; // "ошибка"
-constexpr int kStatusPortNotSet = 248;
-constexpr int kStatusPortUnavailable = 249;
-constexpr int kStatusNoAnswer = 250;
-constexpr int kStatusReading = 252;
 constexpr int kStatusNotRead = 253;
-
-std::unique_ptr<CGridColumnTrait> TextEditor(bool digitsOnly, int maxLength)
-{
-    auto trait = std::make_unique<CGridColumnTraitEdit>();
-    trait->SetDigitsOnly(digitsOnly);
-    trait->SetMaxLength(maxLength);
-    return trait;
-}
 
 } // namespace
 
@@ -57,17 +44,10 @@ TextSlot SensorParameters::*SensorListCtrl::EditableField(int row)
     }
 }
 
-void SensorListCtrl::ShowNothing(int statusId)
+void SensorListCtrl::ResetCopies()
 {
-    SetStatusText(StringTable::Get(statusId));
     shown_.Reset();
     edited_.Reset();
-    RemoveRows();
-}
-
-void SensorListCtrl::EnterReadingState()
-{
-    ShowNothing(kStatusReading);
 }
 
 bool SensorListCtrl::AnyShownValueValid(const SensorParameters& s)
@@ -80,6 +60,8 @@ bool SensorListCtrl::AnyShownValueValid(const SensorParameters& s)
 
 void SensorListCtrl::Refresh(int lineState, const SensorParameters& sensor)
 {
+    if (ShowLineFailure(lineState))
+        return;
     switch (lineState) {
     case SensorModbusInterface::kClosed:
     case SensorModbusInterface::kReady:
@@ -93,15 +75,6 @@ void SensorListCtrl::Refresh(int lineState, const SensorParameters& sensor)
         shown_ = sensor;
         edited_ = sensor;
         Fill();
-        return;
-    case SensorModbusInterface::kNoPort:
-        ShowNothing(kStatusPortNotSet);
-        return;
-    case SensorModbusInterface::kPortUnavailable:
-        ShowNothing(kStatusPortUnavailable);
-        return;
-    case SensorModbusInterface::kFailed:
-        ShowNothing(kStatusNoAnswer);
         return;
     case SensorModbusInterface::kTaskSensorPolling:
         shown_ = sensor;

@@ -35,8 +35,6 @@ public:
 
     // The list by the line worker's state and a fresh copy of the record.
     void Refresh(int lineState, const SensorParameters& sensor);
-    // "Прочитать (F2)" was pressed: nothing old stays on show.
-    void EnterReadingState();
 
     const SensorParameters& Shown() const { return shown_; }
     const SensorParameters& Edited() const { return edited_; }
@@ -48,10 +46,10 @@ public:
 
 protected:
     void OnCellCommitted(int row, std::uint32_t itemData) override;
+    void ResetCopies() override;
 
 private:
     void Fill();
-    void ShowNothing(int statusId);
     static bool AnyShownValueValid(const SensorParameters& sensor);
 
     SensorParameters shown_;
