@@ -7,7 +7,9 @@
 #include "SensorParameters.h"
 
 ModbusDialog::ModbusDialog(Engine& engine, WindowRegistry& windows, QWidget* parent)
-    : ParameterPage(engine, windows, parent), list_(new ModbusListCtrl(this))
+    : ParameterPage(engine, windows, parent, Engine::kModeDevicePolling,
+                    {NotificationId::SensorParametersChanged, NotificationId::DeviceParametersChanged}),
+      list_(new ModbusListCtrl(this))
 {
     setObjectName(QStringLiteral("ModbusDialog"));
     SetList(list_);
@@ -25,59 +27,12 @@ void ModbusDialog::RefreshList()
     list_->Refresh(state, sensor, device);
 }
 
-void ModbusDialog::OnActivate()
+bool ModbusDialog::RequestRead()
 {
-    RefreshList();
-    UpdateButtons();
-    SetPollingOn(false);
-    Register(NotificationId::ModeChanged);
-    Register(NotificationId::LineTaskEvent);
-    Register(NotificationId::SensorParametersChanged);
-    Register(NotificationId::DeviceParametersChanged);
-}
-
-void ModbusDialog::OnRead()
-{
-    if (!Engine::IsSteadyMode(engine().mode))
-        return;
-    list_->EnterReadingState();
-    if (!engine().ReadDeviceParameters())
-        RefreshList();
-    SetPollingOn(false);
+    return engine().ReadDeviceParameters() != 0;
 }
 
 bool ModbusDialog::RequestPolling(bool on)
 {
     return engine().SetDevicePolling(on) != 0;
-}
-
-void ModbusDialog::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
-{
-    // A notification posted before the page was left may still arrive.
-    if (!isEnabled())
-        return;
-    switch (message) {
-    case NotificationId::ModeChanged: {
-        const int oldMode = int(wParam);
-        const int newMode = int(lParam);
-        UpdateButtons();
-        RefreshList();
-        if (oldMode == Engine::kModeDevicePolling || newMode == Engine::kModeDevicePolling)
-            SetPollingOn(newMode == Engine::kModeDevicePolling);
-        return;
-    }
-    case NotificationId::LineTaskEvent:
-        RefreshList();
-        UpdateButtons();
-        return;
-    case NotificationId::SensorParametersChanged:
-    case NotificationId::DeviceParametersChanged:
-        RefreshList();
-        return;
-    case ParameterListCtrl::WM_EDITS_CHANGED:
-        UpdateButtons();
-        return;
-    default:
-        return;
-    }
 }

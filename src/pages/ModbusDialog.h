@@ -14,15 +14,11 @@ public:
 
     ModbusListCtrl* List() const { return list_; }
 
-    void OnRead() override;
-
 protected:
-    void OnActivate() override;
-    void OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
     bool RequestPolling(bool on) override;
+    bool RequestRead() override;
+    void RefreshList() override;
 
 private:
-    void RefreshList();
-
     ModbusListCtrl* list_;
 };

@@ -6,10 +6,13 @@
 
 #include "Engine.h"
 #include "ForwardKey.h"
+#include "NotificationIds.h"
 #include "ParameterListCtrl.h"
 #include "StringTable.h"
 
-ParameterPage::ParameterPage(Engine& engine, WindowRegistry& windows, QWidget* parent) : TabPage(engine, windows, parent)
+ParameterPage::ParameterPage(Engine& engine, WindowRegistry& windows, QWidget* parent, int pollingMode,
+                             std::initializer_list<std::uint32_t> dataNotifications)
+    : TabPage(engine, windows, parent), pollingMode_(pollingMode), dataNotifications_(dataNotifications)
 {
     readButton_ = new QPushButton(StringTable::Get(StringTable::kReadButton), this);
     readButton_->setObjectName(QStringLiteral("ReadButton"));
@@ -39,6 +42,59 @@ void ParameterPage::SetList(ParameterListCtrl* list)
     list_->SetEditsTarget(this);
     auto* layout = static_cast<QVBoxLayout*>(this->layout());
     layout->insertWidget(0, list_, 1);
+}
+
+void ParameterPage::OnActivate()
+{
+    RefreshList();
+    UpdateButtons();
+    SetPollingOn(false);
+    Register(NotificationId::ModeChanged);
+    Register(NotificationId::LineTaskEvent);
+    for (std::uint32_t id : dataNotifications_)
+        Register(id);
+}
+
+void ParameterPage::OnRead()
+{
+    if (!Engine::IsSteadyMode(engine().mode))
+        return;
+    list_->EnterReadingState();
+    if (!RequestRead())
+        RefreshList();
+    SetPollingOn(false);
+}
+
+void ParameterPage::OnModeChanged(int oldMode, int newMode)
+{
+    if (oldMode == pollingMode_ || newMode == pollingMode_)
+        SetPollingOn(newMode == pollingMode_);
+}
+
+void ParameterPage::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    // A notification posted before the page was left may still arrive.
+    if (!isEnabled())
+        return;
+    switch (message) {
+    case NotificationId::ModeChanged:
+        UpdateButtons();
+        RefreshList();
+        OnModeChanged(int(wParam), int(lParam));
+        return;
+    case NotificationId::LineTaskEvent:
+        RefreshList();
+        UpdateButtons();
+        return;
+    case ParameterListCtrl::WM_EDITS_CHANGED:
+        UpdateButtons();
+        return;
+    default:
+        for (std::uint32_t id : dataNotifications_)
+            if (message == id)
+                RefreshList();
+        return;
+    }
 }
 
 void ParameterPage::OnForwardKey(int key)

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
 #include "TabPage.h"
 
 class ParameterListCtrl;
@@ -8,8 +12,10 @@ class QPushButton;
 
 // What the parameter pages share around their list: "Прочитать (F2)", the
 // push-like toggle "Периодический опрос измерений" that mirrors the
-// engine's polling mode, and the rule that both work only while the engine
-// can take a new request.
+// engine's polling mode, the rule that both work only while the engine
+// can take a new request, and the list's refresh on the engine's
+// notifications. A page states its list, its engine calls and its polling
+// mode.
 class ParameterPage : public TabPage {
     Q_OBJECT
 public:
@@ -20,10 +26,17 @@ public:
     // F2 acts as "Прочитать (F2)".
     void OnForwardKey(int key) override;
     // "Прочитать (F2)": only from a steady mode.
-    virtual void OnRead() = 0;
+    void OnRead();
 
 protected:
-    ParameterPage(Engine& engine, WindowRegistry& windows, QWidget* parent);
+    // `pollingMode` is the engine's mode while this page's toggle is down;
+    // `dataNotifications` the engine's notifications that change what the
+    // list shows.
+    ParameterPage(Engine& engine, WindowRegistry& windows, QWidget* parent, int pollingMode,
+                  std::initializer_list<std::uint32_t> dataNotifications);
+
+    void OnActivate() override;
+    void OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
     // Puts the list above the buttons; the list reports its edits here.
     void SetList(ParameterListCtrl* list);
@@ -34,6 +47,13 @@ protected:
     void SetPollingOn(bool on);
     // The engine request behind the toggle; true when it was carried out.
     virtual bool RequestPolling(bool on) = 0;
+    // The engine request behind "Прочитать (F2)"; true when it was taken.
+    virtual bool RequestRead() = 0;
+    // The list from the engine's line state and fresh copies of its records.
+    virtual void RefreshList() = 0;
+    // After the buttons and the list: the toggle follows the engine into
+    // and out of the polling mode.
+    virtual void OnModeChanged(int oldMode, int newMode);
 
 private:
     void OnPollingClicked(bool checked);
@@ -42,5 +62,7 @@ private:
     QPushButton* pollingToggle_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
     ParameterListCtrl* list_ = nullptr;
+    const int pollingMode_;
+    const std::vector<std::uint32_t> dataNotifications_;
     bool pollingOn_ = false;
 };

@@ -6,7 +6,8 @@
 #include "SensorParameters.h"
 
 SensorDialog::SensorDialog(Engine& engine, WindowRegistry& windows, QWidget* parent)
-    : ParameterPage(engine, windows, parent), list_(new SensorListCtrl(this))
+    : ParameterPage(engine, windows, parent, Engine::kModeSensorPolling, {NotificationId::SensorParametersChanged}),
+      list_(new SensorListCtrl(this))
 {
     setObjectName(QStringLiteral("SensorDialog"));
     SetList(list_);
@@ -20,24 +21,9 @@ void SensorDialog::RefreshList()
     list_->Refresh(state, sensor);
 }
 
-void SensorDialog::OnActivate()
+bool SensorDialog::RequestRead()
 {
-    RefreshList();
-    UpdateButtons();
-    SetPollingOn(false);
-    Register(NotificationId::ModeChanged);
-    Register(NotificationId::LineTaskEvent);
-    Register(NotificationId::SensorParametersChanged);
-}
-
-void SensorDialog::OnRead()
-{
-    if (!Engine::IsSteadyMode(engine().mode))
-        return;
-    list_->EnterReadingState();
-    if (!engine().ReadSensorParameters())
-        RefreshList();
-    SetPollingOn(false);
+    return engine().ReadSensorParameters() != 0;
 }
 
 bool SensorDialog::RequestPolling(bool on)
@@ -45,39 +31,13 @@ bool SensorDialog::RequestPolling(bool on)
     return engine().SetSensorPolling(on) != 0;
 }
 
-void SensorDialog::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+void SensorDialog::OnModeChanged(int oldMode, int newMode)
 {
-    // A notification posted before the page was left may still arrive.
-    if (!isEnabled())
-        return;
-    switch (message) {
-    case NotificationId::ModeChanged: {
-        const int oldMode = int(wParam);
-        const int newMode = int(lParam);
-        UpdateButtons();
-        RefreshList();
-        if (oldMode == Engine::kModeClosed && newMode == Engine::kModeIdle) {
-            // The main window has just started the engine (at start-up or
-            // with new connection settings) and this page is shown: connect.
-            engine().Connect();
-        } else if (oldMode == Engine::kModeSensorPolling) {
-            SetPollingOn(newMode == Engine::kModeSensorPolling);
-        } else if (newMode == Engine::kModeSensorPolling) {
-            SetPollingOn(true);
-        }
+    if (oldMode == Engine::kModeClosed && newMode == Engine::kModeIdle) {
+        // The main window has just started the engine (at start-up or with
+        // new connection settings) and this page is shown: connect.
+        engine().Connect();
         return;
     }
-    case NotificationId::LineTaskEvent:
-        RefreshList();
-        UpdateButtons();
-        return;
-    case NotificationId::SensorParametersChanged:
-        RefreshList();
-        return;
-    case ParameterListCtrl::WM_EDITS_CHANGED:
-        UpdateButtons();
-        return;
-    default:
-        return;
-    }
+    ParameterPage::OnModeChanged(oldMode, newMode);
 }

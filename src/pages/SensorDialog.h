@@ -14,15 +14,12 @@ public:
 
     SensorListCtrl* List() const { return list_; }
 
-    void OnRead() override;
-
 protected:
-    void OnActivate() override;
-    void OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
     bool RequestPolling(bool on) override;
+    bool RequestRead() override;
+    void RefreshList() override;
+    void OnModeChanged(int oldMode, int newMode) override;
 
 private:
-    void RefreshList();
-
     SensorListCtrl* list_;
 };
