@@ -1,12 +1,17 @@
 #include "AppTestSupport.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QSettings>
 
+#include "CDlgTabCtrl.h"
+#include "CKorvanSensorSetupApp.h"
+#include "Engine.h"
 #include "ModalDialogs.h"
 #include "NotificationIds.h"
+#include "Settings.h"
 #include "WindowMessageEvent.h"
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
@@ -83,4 +88,47 @@ std::vector<QString> UiHooks::Texts() const
     for (const auto& b : boxes)
         out.push_back(b.text);
     return out;
+}
+
+void MainWindowFixture::StorePorts(int modbus, int hart, int mg)
+{
+    QSettings s(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup"));
+    s.setValue("Connection/ModbusPort", modbus);
+    s.setValue("Connection/HartPort", hart);
+    s.setValue("Connection/MgPort", mg);
+}
+
+void MainWindowFixture::Open()
+{
+    app_ = std::make_unique<AppContext>();
+    Settings::LoadConnection();
+    Settings::LoadWords();
+    recorder_ = std::make_unique<MessageRecorder>();
+    app_->engine.Register(app_->windows.Add(recorder_.get()), NotificationId::ModeChanged);
+    window_ = std::make_unique<CKorvanSensorSetupDlg>(*app_);
+    static_cast<CKorvanSensorSetupApp*>(qApp)->SetMainWindow(window_.get());
+    if (windowSize_.isValid())
+        window_->resize(windowSize_);
+    window_->show();
+}
+
+void MainWindowFixture::CloseWindow()
+{
+    window_.reset();
+    app_.reset();
+}
+
+bool MainWindowFixture::PumpUntilMode(int mode, int timeoutMs)
+{
+    return PumpUntil([&] { return engine().mode == mode; }, timeoutMs < 0 ? modeWaitMs_ : timeoutMs);
+}
+
+void MainWindowFixture::PressKey(Qt::Key key)
+{
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window_->TabCtrl();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+    PumpQueued();
 }

@@ -1,17 +1,24 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QObject>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "AppContext.h"
+#include "CKorvanSensorSetupDlg.h"
 #include "MessageBoxes.h"
 #include "TestPorts.h"
 
 class QDialog;
+class QWidget;
 
 // Runs the event loop until `done` holds; false when `timeoutMs` passes
 // first.
@@ -62,4 +69,34 @@ public:
     std::function<int(QDialog&)> onDialog;
     std::vector<QString> dialogs; // class names, in order
     std::vector<QString> Texts() const;
+};
+
+// The main window in a test: its own config folder, answered message boxes
+// and dialogs, and start-up as the application object runs it, with a
+// recorder of the engine's mode changes registered before the window
+// exists. A test with a simulator stops it after CloseWindow().
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void TearDown() override { CloseWindow(); }
+
+    // The connection settings the store holds at start-up.
+    static void StorePorts(int modbus, int hart, int mg = 0);
+    void Open();
+    // The window first, then the engine and the window table.
+    void CloseWindow();
+    Engine& engine() { return app_->engine; }
+    // A negative wait is the fixture's `modeWaitMs_`.
+    bool PumpUntilMode(int mode, int timeoutMs = -1);
+    // A key pressed in the window, as the user would: through the
+    // application object, which forwards Esc, F1 and F2 to the main window.
+    void PressKey(Qt::Key key);
+
+    // The window's size before it is shown; none keeps its own.
+    QSize windowSize_;
+    int modeWaitMs_ = 30000;
+    TempSettings folder_;
+    UiHooks hooks_;
+    std::unique_ptr<AppContext> app_;
+    std::unique_ptr<MessageRecorder> recorder_;
+    std::unique_ptr<CKorvanSensorSetupDlg> window_;
 };

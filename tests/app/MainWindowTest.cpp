@@ -37,7 +37,7 @@ namespace {
 
 using Pairs = std::vector<std::pair<int, int>>;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowFixture {
 protected:
     static constexpr int kDevicePort = 1;
     static constexpr int kHartPort = 2;
@@ -45,8 +45,7 @@ protected:
 
     void TearDown() override
     {
-        window_.reset();
-        app_.reset();
+        CloseWindow();
         if (sim_)
             sim_->Stop();
     }
@@ -62,48 +61,7 @@ protected:
         sim_->Start();
     }
 
-    void StorePorts(int modbus, int hart, int mg = 0)
-    {
-        QSettings s(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup"));
-        s.setValue("Connection/ModbusPort", modbus);
-        s.setValue("Connection/HartPort", hart);
-        s.setValue("Connection/MgPort", mg);
-    }
-
-    // Start-up as the application object runs it, with a recorder
-    // registered for the mode changes before the main window exists.
-    void Open()
-    {
-        app_ = std::make_unique<AppContext>();
-        Settings::LoadConnection();
-        Settings::LoadWords();
-        recorder_ = std::make_unique<MessageRecorder>();
-        const WindowHandle h = app_->windows.Add(recorder_.get());
-        app_->engine.Register(h, NotificationId::ModeChanged);
-        window_ = std::make_unique<CKorvanSensorSetupDlg>(*app_);
-        Application()->SetMainWindow(window_.get());
-        window_->show();
-    }
-
     static CKorvanSensorSetupApp* Application() { return static_cast<CKorvanSensorSetupApp*>(qApp); }
-    Engine& engine() { return app_->engine; }
-
-    bool PumpUntilMode(int mode, int timeoutMs = 30000)
-    {
-        return PumpUntil([&] { return engine().mode == mode; }, timeoutMs);
-    }
-
-    // A key pressed in the window, as the user would: through the
-    // application object.
-    void PressKey(Qt::Key key)
-    {
-        QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window_->TabCtrl();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(target, &release);
-        PumpQueued();
-    }
 
     std::size_t CountBoxes(int textId) const
     {
@@ -113,12 +71,7 @@ protected:
         return n;
     }
 
-    TempSettings folder_;
-    UiHooks hooks_;
     std::unique_ptr<Simulator> sim_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<MessageRecorder> recorder_;
-    std::unique_ptr<CKorvanSensorSetupDlg> window_;
 };
 
 TEST_F(MainWindowTest, WithoutPortsTheConnectionDialogComesBeforeTheWindow)

@@ -75,15 +75,20 @@ device_units = мг/м3
 calibration_date = 05.03.2024
 )";
 
-class ParameterPagesTest : public ::testing::Test {
+class ParameterPagesTest : public MainWindowFixture {
 protected:
     static constexpr int kDevicePort = 1;
     static constexpr int kHartPort = 2;
 
+    ParameterPagesTest()
+    {
+        windowSize_ = QSize(1100, 690);
+        modeWaitMs_ = kLongWaitMs;
+    }
+
     void TearDown() override
     {
-        window_.reset();
-        app_.reset();
+        CloseWindow();
         if (sim_)
             sim_->Stop();
     }
@@ -99,28 +104,6 @@ protected:
         sim_->Start();
     }
 
-    void StorePorts(int modbus, int hart)
-    {
-        QSettings s(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup"));
-        s.setValue("Connection/ModbusPort", modbus);
-        s.setValue("Connection/HartPort", hart);
-        s.setValue("Connection/MgPort", 0);
-    }
-
-    void Open()
-    {
-        app_ = std::make_unique<AppContext>();
-        Settings::LoadConnection();
-        Settings::LoadWords();
-        recorder_ = std::make_unique<MessageRecorder>();
-        app_->engine.Register(app_->windows.Add(recorder_.get()), NotificationId::ModeChanged);
-        window_ = std::make_unique<CKorvanSensorSetupDlg>(*app_);
-        static_cast<CKorvanSensorSetupApp*>(qApp)->SetMainWindow(window_.get());
-        window_->resize(1100, 690);
-        window_->show();
-    }
-
-    Engine& engine() { return app_->engine; }
     SensorDialog* SensorPage() const
     {
         return static_cast<SensorDialog*>(window_->TabCtrl()->Page(CDlgTabCtrl::kSensorPage));
@@ -135,11 +118,6 @@ protected:
         PumpQueued();
     }
 
-    bool PumpUntilMode(int mode, int timeoutMs = kLongWaitMs)
-    {
-        return PumpUntil([&] { return engine().mode == mode; }, timeoutMs);
-    }
-
     // Start-up with working ports: the sensor page connects by itself.
     void OpenConnected(const char* scenario)
     {
@@ -147,18 +125,6 @@ protected:
         StorePorts(kDevicePort, kHartPort);
         Open();
         ASSERT_TRUE(PumpUntilMode(Engine::kModeConnected));
-        PumpQueued();
-    }
-
-    // A key pressed in the window, as the user would: through the
-    // application object, which forwards F2 to the shown page.
-    void PressKey(Qt::Key key)
-    {
-        QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window_.get();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-        QApplication::sendEvent(target, &release);
         PumpQueued();
     }
 
@@ -212,12 +178,7 @@ protected:
         PumpQueued();
     }
 
-    TempSettings folder_;
-    UiHooks hooks_;
     std::unique_ptr<Simulator> sim_;
-    std::unique_ptr<AppContext> app_;
-    std::unique_ptr<MessageRecorder> recorder_;
-    std::unique_ptr<CKorvanSensorSetupDlg> window_;
 };
 
 TEST_F(ParameterPagesTest, AtStartUpTheSensorPageConnectsAndShowsWhatTheSensorHolds)
