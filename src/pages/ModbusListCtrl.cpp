@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 
+#include <cmath>
 #include <cstring>
 
 #include "CGridColumnTraitCombo.h"
@@ -194,9 +195,11 @@ bool ModbusListCtrl::AcceptsValue(int row, const QString& text) const
         return !t.isEmpty();
     case kRowThreshold1:
     case kRowThreshold2: {
+        // The editor filters typed characters, not pasted ones: "nan" and
+        // "inf" parse, yet are no threshold.
         bool ok = false;
-        t.toFloat(&ok);
-        return ok;
+        const float value = t.toFloat(&ok);
+        return ok && std::isfinite(value);
     }
     case kRowSoftwareName:
         // The comma separates the parts: one inside the name would shift

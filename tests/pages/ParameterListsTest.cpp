@@ -386,6 +386,24 @@ TEST(ModbusList, ANumberThatDoesNotParseIsRefusedAndTheValueStays)
     }
 }
 
+TEST(ModbusList, APastedNumberThatIsNotFiniteIsRefused)
+{
+    for (const char* pasted : {"nan", "inf", "-inf"}) {
+        SCOPED_TRACE(pasted);
+        ModbusListCtrl list;
+        list.Refresh(SensorModbusInterface::kTaskReadDevice, SampleModbusId(1), SampleDevice());
+        const QString before = list.CellText(ModbusListCtrl::kRowThreshold1, 2);
+        auto* editor = qobject_cast<QLineEdit*>(list.EditCell(ModbusListCtrl::kRowThreshold1, 2));
+        ASSERT_NE(editor, nullptr);
+        // A paste puts the text in without key events.
+        editor->setText(QString::fromLatin1(pasted));
+        QTest::keyClick(editor, Qt::Key_Return);
+        Settle();
+        EXPECT_EQ(list.CellText(ModbusListCtrl::kRowThreshold1, 2), before);
+        EXPECT_EQ(list.EditedDevice(), list.ShownDevice());
+    }
+}
+
 TEST(ModbusList, AValueShownRoundedIsNotChangedByClosingItsEditor)
 {
     ModbusListCtrl list;
