@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "GraphAxes.h"
+#include "LinePlotter.h"
 
 namespace {
 
@@ -186,6 +187,63 @@ TEST(GraphAxesTest, PointsSpreadAsIfThereWereAtLeast64)
     EXPECT_FLOAT_EQ(GraphAxes::PixelsPerPoint(10, 630), 10.0f);
     EXPECT_FLOAT_EQ(GraphAxes::PixelsPerPoint(0, 630), 10.0f);
     EXPECT_FLOAT_EQ(GraphAxes::PixelsPerPoint(301, 600), 2.0f);
+}
+
+} // namespace
+
+namespace {
+
+class LinePlotterTest : public ::testing::Test {
+protected:
+    static constexpr int kW = 40, kH = 30, kStride = 48; // rows padded, as an image's may be
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(kStride * kH, 0);
+    LinePlotter plotter{pixels.data(), kW, kH, kStride};
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * kStride + x)]; }
+    int Count(std::uint32_t colour) const
+    {
+        int n = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kStride; ++x)
+                n += pixels[static_cast<std::size_t>(y * kStride + x)] == colour ? 1 : 0;
+        return n;
+    }
+};
+
+TEST_F(LinePlotterTest, LinesAreTwoPixelsWide)
+{
+    plotter.Line(2, 5, 20, 5, 1);  // flat: the second pixel below
+    plotter.Line(30, 2, 30, 12, 2); // steep: the second pixel beside
+    EXPECT_EQ(Count(1), 2 * 19);
+    EXPECT_EQ(At(2, 6), 1u);
+    EXPECT_EQ(At(20, 6), 1u);
+    EXPECT_EQ(At(21, 5), 0u);
+    EXPECT_EQ(Count(2), 2 * 11);
+    EXPECT_EQ(At(31, 12), 2u);
+}
+
+TEST_F(LinePlotterTest, OnlyWhatLiesOnTheSurfaceIsDrawn)
+{
+    // One end a million rows away: cut to the surface, nothing written in
+    // the row padding or beyond the memory.
+    plotter.Line(10, 10, 10, -1000000, 3);
+    EXPECT_EQ(Count(3), 2 * 11);
+    plotter.Line(-5, -5, -1, -1, 4);
+    plotter.Line(kW - 1, 0, kW + 100, 0, 5);
+    EXPECT_EQ(Count(4), 0);
+    EXPECT_EQ(Count(5), 2); // the last column of row 0 and the one below
+    for (int y = 0; y < kH; ++y)
+        for (int x = kW; x < kStride; ++x)
+            EXPECT_EQ(At(x, y), 0u);
+}
+
+TEST_F(LinePlotterTest, FrameAndDottedLine)
+{
+    plotter.Frame(1, 1, 10, 8, 6);
+    EXPECT_EQ(Count(6), 2 * 10 + 2 * 6);
+    plotter.DottedLine(0, 20, 9, 20, 7);
+    EXPECT_EQ(Count(7), 5);
+    EXPECT_EQ(At(0, 20), 7u);
+    EXPECT_EQ(At(1, 20), 0u);
 }
 
 } // namespace

@@ -4,13 +4,14 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
-#include <QPoint>
 #include <QResizeEvent>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "GraphFont.h"
+#include "LinePlotter.h"
 #include "StringTable.h"
 
 namespace {
@@ -137,30 +138,60 @@ void GraphWnd::DrawText(QPainter& painter, int x, int top, const QString& text)
     painter.drawText(x, top + painter.fontMetrics().ascent(), text);
 }
 
-void GraphWnd::Render()
+GraphWnd::BackgroundKey GraphWnd::CurrentBackgroundKey() const
 {
-    QPainter p(&surface_);
-    p.fillRect(surface_.rect(), Qt::white);
-    p.setFont(font_);
-    p.setBackgroundMode(Qt::TransparentMode);
-    const QFontMetrics fm = p.fontMetrics();
-    const int textHeight = fm.height();
+    BackgroundKey key;
+    key.size = surface_.size();
+    for (std::size_t i = 0; i < kSeriesCount; ++i) {
+        key.hasData[i] = scales_[i].hasData;
+        if (scales_[i].hasData) {
+            key.labels[i] = labels_[i];
+            key.names[i] = names_[i];
+        }
+    }
+    key.timeLabels = timeLabels_;
+    for (int k = 1; k <= timeAxis_.labelCount; ++k)
+        key.timeX.push_back(plot_.left() + static_cast<int>(static_cast<float>(timeAxis_.pointsPerLabel) *
+                                                            pixelsPerPoint_ * static_cast<float>(k)));
+    return key;
+}
 
+void GraphWnd::RenderBackground(const BackgroundKey& key)
+{
+    if (background_.size() != surface_.size())
+        background_ = QImage(surface_.size(), QImage::Format_RGB32);
     const int left = plot_.left();
     const int top = plot_.top();
     const int right = left + plot_.width();   // first column right of the plot
     const int bottom = top + plot_.height();  // first row below the plot
 
-    const QPen gridPen(GridColour(), 1, Qt::DotLine);
+    // The white and the dotted grid go straight into the pixels; the texts
+    // are drawn over them.
+    background_.fill(Qt::white);
+    {
+        LinePlotter plotter(reinterpret_cast<std::uint32_t*>(background_.bits()), background_.width(),
+                            background_.height(), static_cast<int>(background_.bytesPerLine() / 4));
+        const std::uint32_t grid = GridColour().rgb();
+        for (int a = 1; a <= 9; ++a)
+            plotter.DottedLine(left, top + static_cast<int>(static_cast<float>(a) * division_), right - 1,
+                               top + static_cast<int>(static_cast<float>(a) * division_), grid);
+        for (int x : key.timeX)
+            plotter.DottedLine(x, top, x, bottom - 1, grid);
+    }
+
+    QPainter p(&background_);
+    p.setFont(font_);
+    p.setBackgroundMode(Qt::TransparentMode);
+    const QFontMetrics fm = p.fontMetrics();
+    const int textHeight = fm.height();
+
     for (int a = 1; a <= 9; ++a) {
         const int y = top + static_cast<int>(static_cast<float>(a) * division_);
-        p.setPen(gridPen);
-        p.drawLine(left, y, right - 1, y);
         for (int i = 0; i < kSeriesCount; ++i) {
             const auto si = static_cast<std::size_t>(i);
-            if (!scales_[si].hasData)
+            if (!key.hasData[si])
                 continue;
-            const QString& text = labels_[si][static_cast<std::size_t>(a)];
+            const QString& text = key.labels[si][static_cast<std::size_t>(a)];
             p.setPen(LabelColour(i));
             const int width = i >= 2 ? fm.horizontalAdvance(text) : 0;
             switch (i) {
@@ -172,55 +203,67 @@ void GraphWnd::Render()
         }
     }
 
-    for (int k = 1; k <= timeAxis_.labelCount; ++k) {
-        const int x = left + static_cast<int>(static_cast<float>(timeAxis_.pointsPerLabel) * pixelsPerPoint_ *
-                                              static_cast<float>(k));
-        p.setPen(gridPen);
-        p.drawLine(x, top, x, bottom - 1);
+    for (std::size_t k = 0; k < key.timeX.size(); ++k) {
+        const int x = key.timeX[k];
         p.setPen(FrameColour());
-        DrawText(p, x + 2, bottom - textHeight - 2, timeLabels_[static_cast<std::size_t>(k - 1)]);
+        DrawText(p, x + 2, bottom - textHeight - 2, key.timeLabels[k]);
     }
 
     int legendX = kLegendX;
     for (int i = 0; i < kSeriesCount; ++i) {
         const auto si = static_cast<std::size_t>(i);
-        if (!scales_[si].hasData)
+        if (!key.hasData[si])
             continue;
         p.setPen(LabelColour(i));
-        DrawText(p, legendX, kLegendY, names_[si]);
-        legendX += fm.horizontalAdvance(names_[si]) + kLegendGap;
+        DrawText(p, legendX, kLegendY, key.names[si]);
+        legendX += fm.horizontalAdvance(key.names[si]) + kLegendGap;
     }
+}
+
+void GraphWnd::Render()
+{
+    BackgroundKey key = CurrentBackgroundKey();
+    if (background_.isNull() || !(key == backgroundKey_)) {
+        RenderBackground(key);
+        backgroundKey_ = std::move(key);
+    }
+    std::memcpy(surface_.bits(), background_.constBits(), static_cast<std::size_t>(surface_.sizeInBytes()));
+
+    auto* bits = reinterpret_cast<std::uint32_t*>(surface_.bits());
+    const int stride = static_cast<int>(surface_.bytesPerLine() / 4);
+    LinePlotter plotter(bits, surface_.width(), surface_.height(), stride);
+    const int left = plot_.left();
+    const int top = plot_.top();
+    const int bottom = top + plot_.height();
 
     // The lines: an invalid point ends a run, the next valid one starts the
     // next; a run of one point draws nothing.
-    std::vector<QPoint> run;
-    run.reserve(points_.size());
     for (int i = 0; i < kSeriesCount; ++i) {
         const auto si = static_cast<std::size_t>(i);
         if (!scales_[si].hasData)
             continue;
-        p.setPen(QPen(LineColour(i), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const std::uint32_t colour = LineColour(i).rgb();
         const int slot = series_[si];
-        auto flush = [&] {
-            if (run.size() >= 2)
-                p.drawPolyline(run.data(), static_cast<int>(run.size()));
-            run.clear();
-        };
+        bool havePrevious = false;
+        int px = 0, py = 0;
         for (std::size_t j = 0; j < points_.size(); ++j) {
             if (!GraphAxes::HasValue(points_[j], slot)) {
-                flush();
+                havePrevious = false;
                 continue;
             }
             const int x = left + static_cast<int>(static_cast<float>(j) * pixelsPerPoint_);
             const int y = GraphAxes::ValueY(scales_[si], points_[j].values[static_cast<std::size_t>(slot)], bottom);
-            run.emplace_back(x, y);
+            if (havePrevious)
+                plotter.Line(px, py, x, y, colour);
+            px = x;
+            py = y;
+            havePrevious = true;
         }
-        flush();
     }
 
-    p.setPen(FrameColour());
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(left, top, plot_.width(), plot_.height());
+    // The frame, over the ends of the lines: from the plot's corner to one
+    // pixel beyond its right and bottom edges.
+    plotter.Frame(left, top, left + plot_.width(), bottom, FrameColour().rgb());
 }
 
 void GraphWnd::paintEvent(QPaintEvent* event)

@@ -85,7 +85,20 @@ protected:
 private:
     void EnsureSurface(const QSize& size);
     void Layout();
+    // What the background holds: everything drawn before the lines.
+    struct BackgroundKey {
+        QSize size;
+        std::array<bool, kSeriesCount> hasData{};
+        std::array<std::array<QString, GraphAxes::kLabelCount>, kSeriesCount> labels;
+        std::array<QString, kSeriesCount> names;
+        std::vector<QString> timeLabels;
+        std::vector<int> timeX;
+        bool operator==(const BackgroundKey&) const = default;
+    };
+
     void Render();
+    BackgroundKey CurrentBackgroundKey() const;
+    void RenderBackground(const BackgroundKey& key);
     void DrawText(QPainter& painter, int x, int top, const QString& text);
 
     std::vector<Point> points_;
@@ -101,6 +114,11 @@ private:
     float pixelsPerPoint_ = 0;
 
     QImage surface_;
+    // The white, the grid, the labels and the legend change only when the
+    // scale, the names or the time axis do; the lines change with every
+    // point. The background is kept and copied under the new lines.
+    QImage background_;
+    BackgroundKey backgroundKey_;
     std::uint64_t surfaceGeneration_ = 0;
     QFont font_;
     QRect plot_;
