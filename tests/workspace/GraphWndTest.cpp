@@ -229,3 +229,24 @@ TEST_F(TextDrawTest, NothingForAnEmptyTextOrOneThatNeverFits)
 }
 
 } // namespace
+
+namespace {
+
+// A multigas pane: one channel with its sensor's serial number, small.
+TEST(GraphPictureTest, MultigasPane)
+{
+    GraphWnd graph;
+    graph.resize(200, 150);
+    graph.SetPoints(Wave(300, {{25, 20.0f}}));
+    graph.SetSerialText(QStringLiteral("7781"));
+    graph.SetSeriesAndInterval({25, GraphWnd::kNoSeries, GraphWnd::kNoSeries, GraphWnd::kNoSeries}, 1000);
+    EXPECT_EQ(graph.SeriesName(0), QStringLiteral("Канал 6 (SN:7781)"));
+    EXPECT_EQ(graph.TimeAxis().labelCount, 0); // 194 pixels leave no room for one
+    EXPECT_GT(CountPixels(graph.Surface(), GraphWnd::LineColour(0)), 100);
+
+    const QString dir = QStringLiteral(KORVAN_TEST_ARTIFACT_DIR);
+    ASSERT_TRUE(QDir().mkpath(dir));
+    EXPECT_TRUE(graph.Surface().save(dir + "/graph-multigas-pane.png"));
+}
+
+} // namespace
