@@ -11,13 +11,17 @@
 #include "CDlgTabCtrl.h"
 #include "ConnectionDlg.h"
 #include "Cp1251.h"
+#include "DevErrorMessageDlg.h"
 #include "Engine.h"
 #include "ForwardKey.h"
+#include "ITimeSource.h"
 #include "MessageBoxes.h"
 #include "ModalDialogs.h"
 #include "NotificationIds.h"
 #include "PasswordDialog.h"
+#include "SensorParameters.h"
 #include "StringTable.h"
+#include "TimerDlg.h"
 #include "WindowMessageEvent.h"
 
 #ifndef KORVAN_VERSION_MAJOR
@@ -92,8 +96,6 @@ void CKorvanSensorSetupDlg::OnInitDialog()
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    // The stopwatch window is not part of this build yet.
-    timerButton_->setEnabled(false);
     connect(timerButton_, &QPushButton::clicked, this, &CKorvanSensorSetupDlg::OnTimer);
     connect(passwordButton_, &QPushButton::clicked, this, &CKorvanSensorSetupDlg::OnPassword);
     connect(connectionButton_, &QPushButton::clicked, this, &CKorvanSensorSetupDlg::OnConnectionSettings);
@@ -221,6 +223,22 @@ void CKorvanSensorSetupDlg::OnPassword()
 
 void CKorvanSensorSetupDlg::OnTimer()
 {
+    if (stopwatch_)
+        return;
+    stopwatch_ = new TimerDlg(SystemTimeSource(), this);
+    stopwatch_->Open(frameGeometry().topLeft());
+}
+
+void CKorvanSensorSetupDlg::OpenSensorErrorsOnError()
+{
+    if (shutDown_ || sensorErrors_)
+        return;
+    SensorParameters record;
+    engine_.CopySensorParameters(record);
+    if (!DevErrorMessageDlg::AnyErrorFlag(record))
+        return;
+    sensorErrors_ = new DevErrorMessageDlg(engine_, app_.windows, this);
+    sensorErrors_->OpenAbove(*this);
 }
 
 void CKorvanSensorSetupDlg::customEvent(QEvent* event)
@@ -253,8 +271,7 @@ void CKorvanSensorSetupDlg::OnWindowMessage(std::uint32_t message, std::uintptr_
             engine_.OnLineWorkerEvent();
         break;
     case NotificationId::SensorParametersChanged:
-        // The sensor-error window opens from here once it is part of the
-        // build.
+        OpenSensorErrorsOnError();
         break;
     default:
         break;

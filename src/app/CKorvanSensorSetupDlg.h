@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 #include <cstdint>
 
+#include "DevErrorMessageDlg.h"
+#include "TimerDlg.h"
 #include "WindowHandle.h"
 
 class AppContext;
@@ -30,6 +33,9 @@ public:
     QPushButton* ConnectionButton() const { return connectionButton_; }
     QPushButton* CloseButton() const { return closeButton_; }
     WindowHandle Handle() const { return handle_; }
+    // The stopwatch and the sensor-error window while they are open.
+    TimerDlg* Stopwatch() const { return stopwatch_; }
+    DevErrorMessageDlg* SensorErrors() const { return sensorErrors_; }
 
     bool ModbusWarningArmed() const { return modbusWarningArmed_; }
     bool HartWarningArmed() const { return hartWarningArmed_; }
@@ -58,6 +64,7 @@ private:
     void HandPasswordsToEngine();
     void ArmPortWarnings();
     void StopWorkers();
+    void OpenSensorErrorsOnError();
 
     AppContext& app_;
     Engine& engine_;
@@ -71,4 +78,8 @@ private:
     bool modbusWarningArmed_ = false;
     bool hartWarningArmed_ = false;
     bool shutDown_ = false;
+    // Modeless tool windows, children of this one: created on demand,
+    // destroyed when closed and with this window.
+    QPointer<TimerDlg> stopwatch_;
+    QPointer<DevErrorMessageDlg> sensorErrors_;
 };

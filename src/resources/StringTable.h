@@ -24,6 +24,8 @@ enum Id : int {
     kNoHartPort = 212,
     kHartPortUnavailable = 213,
     kTabCalibration = 263,
+    kSensorErrorFirst = 315,  // error bit texts 315 … 325
+    kUnknownSensorError = 326,
     kTabTerminal = 364,
     kPasswordButton = 385,
     kMainTitle = 386,
@@ -50,6 +52,10 @@ enum Id : int {
     kTimerButton = 5018,
     kReadButton = 5019,       // the parameter pages' read button
     kPollingToggle = 5020,    // and their polling toggle
+    kStopwatchStart = 5030,   // the stopwatch's buttons
+    kStopwatchStop = 5031,
+    kStopwatchReset = 5032,
+    kSensorErrorsTitle = 5033,
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table
