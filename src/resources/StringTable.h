@@ -101,6 +101,16 @@ enum Id : int {
     kTextFilter = 5244,
     kExchangeLogFailed = 5245,
     kMeasurementFileFailed = 5246,
+    kMgSelectTitle = 5250,
+    kMgChannelGroup = 5251,
+    kMgSetGroup = 5252,
+    kMgSwitch = 5253,
+    kMgSetFailed = 5254,
+    kMgNoPort = 5255,
+    kMgPortUnavailable = 5256,
+    kMgSetSilent = 5257,
+    kMgNoSetSelected = 5258,
+    kMgNotDeselected = 5259,
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table

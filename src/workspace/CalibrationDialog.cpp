@@ -28,6 +28,8 @@
 #include "IntdlgSelectTCatpwr.h"
 #include "IntdlgTCatBrdg.h"
 #include "MessageBoxes.h"
+#include "MgMultiGraphFrame.h"
+#include "MgSelectChannelDlg.h"
 #include "MoreloopElchemDlg.h"
 #include "MoreloopSemiDlg.h"
 #include "MoreloopTCatBrdg.h"
@@ -113,9 +115,14 @@ CalibrationDialog::CalibrationDialog(Engine& engine, WindowRegistry& windows, QW
 
     moreDialogs_ = {new MoreloopSemiDlg(engine, windows, this), new MoreloopElchemDlg(engine, windows, this),
                     new MoreloopTCatBrdg(engine, windows, this), new MoreloopTCatpwr(engine, windows, this)};
+    channelDialog_ = new MgSelectChannelDlg(engine, windows, this);
 }
 
-CalibrationDialog::~CalibrationDialog() = default;
+CalibrationDialog::~CalibrationDialog()
+{
+    // The multigas graph is a window of its own, not a child of the page.
+    delete multigasGraph_.data();
+}
 
 const std::vector<std::uint32_t>& CalibrationDialog::PollPeriodsMs()
 {
@@ -266,6 +273,7 @@ void CalibrationDialog::BuildControls()
     connect(logButton_, &QPushButton::clicked, this, &CalibrationDialog::OnLog);
     connect(moreButton_, &QPushButton::clicked, this, &CalibrationDialog::OnMore);
     connect(multigas_, &QPushButton::clicked, this, &CalibrationDialog::OnMultigas);
+    connect(channelButton_, &QPushButton::clicked, this, &CalibrationDialog::OnChannel);
     connect(factorySave_, &QPushButton::clicked, this, [this] { engine().SaveFactorySettings(); });
     connect(factoryLoad_, &QPushButton::clicked, this, &CalibrationDialog::OnFactoryLoad);
 }
@@ -545,6 +553,32 @@ void CalibrationDialog::OnFactoryLoad()
 void CalibrationDialog::OnMultigas()
 {
     ApplyPollSettings();
+    if (!multigas_->isChecked()) {
+        CloseMultigasGraph();
+    } else if (multigasGraph_ == nullptr) {
+        multigasGraph_ = new MgMultiGraphFrame(engine(), windows(), Handle(), WM_CALIB_MULTIGAS_CLOSED);
+        multigasGraph_->setGeometry(QRect(QPoint(32, 32), QPoint(831, 631)));
+        multigasGraph_->show();
+    }
+}
+
+void CalibrationDialog::CloseMultigasGraph()
+{
+    if (multigasGraph_ != nullptr)
+        multigasGraph_->close();
+}
+
+void CalibrationDialog::OnChannel()
+{
+    if (channelDialog_->IsOpen())
+        return;
+    channelDialog_->Open(mapToGlobal(QPoint(0, -100)), Handle(), WM_CALIB_CHANNEL_CHANGED);
+}
+
+void CalibrationDialog::ShowChannelCaption()
+{
+    channelButton_->setText(QString::asprintf(Text(StringTable::kChannelCaption).toUtf8().constData(),
+                                              channelDialog_->ChannelIndex() + 1));
 }
 
 void CalibrationDialog::OnActivate()
@@ -556,12 +590,15 @@ void CalibrationDialog::OnActivate()
     FillGraph();
     SelectSettingsPanel();
     SelectCalibrationPanel();
+    ShowChannelCaption();
     Register(NotificationId::ModeChanged);
     Register(NotificationId::LineTaskEvent);
     Register(NotificationId::SensorParametersChanged);
     Register(NotificationId::MeasurementsChanged);
     if (moreWasOpen_)
         OnMore();
+    if (channelWasOpen_)
+        OnChannel();
     if (RereadAllowed(engine().mode))
         engine().ReadCalibrationSet();
 }
@@ -586,6 +623,13 @@ void CalibrationDialog::OnDeactivate()
     moreWasOpen_ = OpenMoreDialog() != nullptr;
     for (MoreloopDlg* d : moreDialogs_)
         d->CloseWindow();
+    channelWasOpen_ = channelDialog_->IsOpen();
+    channelDialog_->CloseWindow();
+    // The graph window's "closed" message finds the page disabled; the
+    // toggle is released here instead, without starting anything.
+    CloseMultigasGraph();
+    multigas_->setChecked(false);
+    multigasOn_ = false;
     UpdateControls();
 }
 
@@ -635,12 +679,16 @@ void CalibrationDialog::OnWindowMessage(std::uint32_t message, std::uintptr_t wP
         multigas_->setChecked(false);
         for (MoreloopDlg* d : moreDialogs_)
             d->ClearReadSelection();
+        CloseMultigasGraph();
         ApplyPollSettings();
         SelectGraphSeries();
         return;
     case WM_CALIB_MULTIGAS_CLOSED:
         multigas_->setChecked(false);
         ApplyPollSettings();
+        return;
+    case WM_CALIB_CHANNEL_CHANGED:
+        ShowChannelCaption();
         return;
     default:
         (void)lParam;

@@ -3,9 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+
+#include <QPointer>
 #include <vector>
 
 #include "CalibrationPollSettings.h"
+#include "MgMultiGraphFrame.h"
 #include "SensorCalibrationLoopMeasurementsPoint.h"
 #include "SensorKind.h"
 #include "SensorKindTable.h"
@@ -13,6 +16,8 @@
 
 class FittedTextBox;
 class GraphWnd;
+
+class MgSelectChannelDlg;
 class MoreloopDlg;
 class QCheckBox;
 class QComboBox;
@@ -78,6 +83,9 @@ public:
     WorkspacePanel* SettingsPanel(int index) const;
     WorkspacePanel* CalibrationPanel(int index) const;
     MoreloopDlg* MoreDialog(int index) const;
+    MgSelectChannelDlg* ChannelDialog() const { return channelDialog_; }
+    // The multigas graph window while it is open.
+    MgMultiGraphFrame* MultigasGraph() const { return multigasGraph_; }
     const QString& MeasurementFilePath() const { return filePath_; }
     // The series the graph shows (slot numbers, -1 unused).
     const std::array<int, 4>& GraphSeries() const { return series_; }
@@ -101,6 +109,9 @@ private:
     void OnLog();
     void OnFactoryLoad();
     void OnMultigas();
+    void OnChannel();
+    void ShowChannelCaption();
+    void CloseMultigasGraph();
     MoreloopDlg* OpenMoreDialog() const;
     static bool RereadAllowed(int mode);
     static bool PollIdle(int mode);
@@ -135,6 +146,8 @@ private:
     std::array<WorkspacePanel*, SensorKindTable::kSettingsPanelCount> settingsPanels_{};
     std::array<WorkspacePanel*, SensorKindTable::kCalibrationPanelCount> calibrationPanels_{};
     std::array<MoreloopDlg*, SensorKindTable::kMoreDialogCount> moreDialogs_{};
+    MgSelectChannelDlg* channelDialog_ = nullptr;
+    QPointer<MgMultiGraphFrame> multigasGraph_;
     SensorKind settingsKind_ = SensorKind::Unknown;
     SensorKind calibrationKind_ = SensorKind::Unknown;
     // Whether an additional-parameters dialog and the channel dialog were
