@@ -12,6 +12,7 @@
 #include "ConnectionDlg.h"
 #include "Cp1251.h"
 #include "DevErrorMessageDlg.h"
+#include "DialogUnits.h"
 #include "Engine.h"
 #include "ForwardKey.h"
 #include "ITimeSource.h"
@@ -37,17 +38,6 @@ namespace {
 // font, so the pages keep their proportions at any font size.
 constexpr int kWidthDlu = 687;
 constexpr int kHeightDlu = 426;
-
-QSize DluToPixels(const QFontMetrics& fm, int width, int height)
-{
-    // The horizontal base unit is the mean width of the Latin letters, as
-    // the dialog templates were laid out with; the vertical one the line
-    // height.
-    static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const double baseX = fm.horizontalAdvance(letters) / double(letters.size());
-    const double baseY = fm.height();
-    return {qRound(width * baseX / 4), qRound(height * baseY / 8)};
-}
 
 } // namespace
 
@@ -112,7 +102,7 @@ void CKorvanSensorSetupDlg::OnInitDialog()
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(tab_, 1);
     layout->addLayout(bottom);
-    setFixedSize(DluToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
+    setFixedSize(DialogUnits::ToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
 
     // 2. Window icons: the application's own.
     setWindowIcon(QApplication::windowIcon());

@@ -50,7 +50,7 @@ DevErrorMessageDlg::DevErrorMessageDlg(Engine& engine, WindowRegistry& windows, 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(list_);
-    resize(DluToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
+    resize(DialogUnits::ToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
 
     handle_ = windows_.Add(this);
     engine_.Register(handle_, NotificationId::SensorParametersChanged);

@@ -61,7 +61,7 @@ TimerDlg::TimerDlg(ITimeSource& clock, QWidget* parent) : QDialog(parent), clock
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(area_, 1);
     layout->addLayout(buttons);
-    setFixedSize(DluToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
+    setFixedSize(DialogUnits::ToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
     // The layout gives the area its size now, so the picture has it from
     // the first redraw.
     layout->activate();

@@ -391,21 +391,27 @@ void Engine::OnHartWorkerEvent()
     }
 }
 
-int Engine::SelectMultigasChannel(int index)
+int Engine::SelectMultigasChannel(int index, MultigasSelection* outcome)
 {
+    MultigasSelection result;
+    if (outcome != nullptr)
+        *outcome = result;
     if (mgPort < 1)
         return 0;
     ModbusMaster rack;
     if (!rack.Open(mgPort))
         return 0;
+    result.portOpened = true;
     const int selected = index + 1;
     // Every other set off first, so that two sets never report at once.
     for (int unit = 1; unit <= mgCount && unit <= 247; ++unit) {
-        if (unit != selected)
-            rack.WriteRegister(static_cast<std::uint8_t>(unit), 1012, 0, false);
+        if (unit != selected && !rack.WriteRegister(static_cast<std::uint8_t>(unit), 1012, 0, false))
+            result.notDeselected.push_back(unit);
     }
     if (selected >= 1 && selected <= 247)
-        rack.WriteRegister(static_cast<std::uint8_t>(selected), 1012, 1, false);
+        result.selected = rack.WriteRegister(static_cast<std::uint8_t>(selected), 1012, 1, false);
+    if (outcome != nullptr)
+        *outcome = result;
     return 1;
 }
 

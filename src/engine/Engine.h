@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "CalibrationPollSettings.h"
 #include "IWindowPoster.h"
@@ -86,9 +87,20 @@ public:
     void OnLineWorkerEvent();
     void OnHartWorkerEvent();
 
+    // What a multigas set switch achieved.
+    struct MultigasSelection {
+        bool portOpened = false;
+        // The chosen set took its selection (its write was answered).
+        bool selected = false;
+        // Sets (1-based) whose deselection went unanswered: they may still
+        // report beside the chosen one.
+        std::vector<int> notDeselected;
+    };
+
     // Selects multigas set index + 1 on the multigas port (all other sets
-    // deselected), synchronously; 1 when the port opened.
-    int SelectMultigasChannel(int index);
+    // deselected), synchronously; 1 when the port opened. `outcome`, when
+    // given, says what each write achieved.
+    int SelectMultigasChannel(int index, MultigasSelection* outcome = nullptr);
 
     void ClearMeasurements();
     void ClearTerminalLog();

@@ -2,13 +2,16 @@
 
 #include <QFontMetrics>
 #include <QString>
+#include <QtGlobal>
 
-QSize DluToPixels(const QFontMetrics& fm, int width, int height)
+namespace DialogUnits {
+
+QSize ToPixels(const QFontMetrics& fm, int widthDlu, int heightDlu)
 {
-    // The horizontal base unit is the mean width of the Latin letters, as
-    // the templates were laid out with; the vertical one the line height.
     static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const double baseX = fm.horizontalAdvance(letters) / double(letters.size());
     const double baseY = fm.height();
-    return {qRound(width * baseX / 4), qRound(height * baseY / 8)};
+    return {qRound(widthDlu * baseX / 4), qRound(heightDlu * baseY / 8)};
 }
+
+} // namespace DialogUnits

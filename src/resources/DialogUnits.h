@@ -4,6 +4,14 @@
 
 class QFontMetrics;
 
-// A size in dialog units, as the dialog templates give it, in pixels of the
-// dialog font: the windows keep their proportions at any font size.
-QSize DluToPixels(const QFontMetrics& fm, int width, int height);
+// Sizes of the program's windows are given in dialog units, as the layouts
+// were drawn; the dialog font turns them into pixels, so every window keeps
+// its proportions at any font size.
+namespace DialogUnits {
+
+// The horizontal base unit is the mean width of the Latin letters, the
+// vertical one the line height; a dialog unit is a quarter and an eighth of
+// them.
+QSize ToPixels(const QFontMetrics& fm, int widthDlu, int heightDlu);
+
+} // namespace DialogUnits

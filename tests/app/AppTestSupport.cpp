@@ -68,7 +68,7 @@ UiHooks::UiHooks()
 {
     MessageBoxes::SetHook([this](const MessageBoxes::Request& r) {
         boxes.push_back(r);
-        return MessageBoxes::kOk;
+        return onBox ? onBox(r) : int(MessageBoxes::kOk);
     });
     ModalDialogs::SetHook([this](QDialog& d) {
         dialogs.push_back(QString::fromLatin1(d.metaObject()->className()));

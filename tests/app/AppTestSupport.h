@@ -65,6 +65,8 @@ public:
     UiHooks();
     ~UiHooks();
     std::vector<MessageBoxes::Request> boxes;
+    // The button that answers a box: the default presses OK.
+    std::function<int(const MessageBoxes::Request&)> onBox;
     // What a modal dialog gets: the default rejects it at once.
     std::function<int(QDialog&)> onDialog;
     std::vector<QString> dialogs; // class names, in order

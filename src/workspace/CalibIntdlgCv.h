@@ -1,0 +1,10 @@
+#pragma once
+
+#include "WorkspacePanel.h"
+
+// Two-point calibration of the sensor (C1, C2) with its raw values V1, V2.
+class CalibIntdlgCv : public WorkspacePanel {
+    Q_OBJECT
+public:
+    CalibIntdlgCv(Engine& engine, WindowRegistry& windows, QWidget* parent);
+};

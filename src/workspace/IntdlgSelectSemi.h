@@ -1,0 +1,18 @@
+#pragma once
+
+#include "WorkspacePanel.h"
+
+class QTabWidget;
+
+// The settings of a semiconductor sensor: its parameters and, on the
+// second tab, its heater regulation and measurement log.
+class IntdlgSelectSemi : public WorkspacePanel {
+    Q_OBJECT
+public:
+    IntdlgSelectSemi(Engine& engine, WindowRegistry& windows, QWidget* parent);
+
+    QTabWidget* Tabs() const { return tabs_; }
+
+private:
+    QTabWidget* tabs_ = nullptr;
+};

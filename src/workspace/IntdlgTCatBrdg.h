@@ -1,0 +1,10 @@
+#pragma once
+
+#include "WorkspacePanel.h"
+
+// The settings of a bridge thermocatalytic sensor.
+class IntdlgTCatBrdg : public WorkspacePanel {
+    Q_OBJECT
+public:
+    IntdlgTCatBrdg(Engine& engine, WindowRegistry& windows, QWidget* parent);
+};
