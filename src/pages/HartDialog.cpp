@@ -31,6 +31,11 @@ HartDialog::HartDialog(Engine& engine, WindowRegistry& windows, QWidget* parent)
     ButtonRow()->insertWidget(2, loopTestButton_);
 }
 
+HartLoopTestDlg* HartDialog::LoopTest() const
+{
+    return loopTest_.data();
+}
+
 void HartDialog::RefreshList()
 {
     // The state first: a record copied after it is at least as new.

@@ -20,7 +20,7 @@ public:
     HartListCtrl* List() const { return list_; }
     QPushButton* LoopTestButton() const { return loopTestButton_; }
     // The loop-current test while it is open.
-    HartLoopTestDlg* LoopTest() const { return loopTest_; }
+    HartLoopTestDlg* LoopTest() const;
 
     // "Тест токовой петли".
     void OnLoopTest();

@@ -13,12 +13,12 @@ constexpr int kLabels[HartListCtrl::kRowCount] = {139, 156, 141, 142, 143, 140, 
 constexpr int kLoopCurrentOff = 154; // "выключено"
 constexpr int kLoopCurrentOn = 155;  // "включено"
 
-constexpr int kStatusNoPort = 134;
-constexpr int kStatusPortUnavailable = 135;
-constexpr int kStatusNoAnswer = 136;
-constexpr int kStatusNotRead = 137;
-constexpr int kStatusReadingHart = 138;
-constexpr int kStatusScanning = 257; // "Производится сканирование... (ID=%u)"
+constexpr int kHartNoPort = 134;
+constexpr int kHartPortUnavailable = 135;
+constexpr int kHartNoAnswer = 136;
+constexpr int kHartNotRead = 137;
+constexpr int kHartReading = 138;
+constexpr int kHartScanning = 257; // "Производится сканирование... (ID=%u)"
 
 std::unique_ptr<CGridColumnTrait> PackedEditor(int maxLength)
 {
@@ -40,12 +40,12 @@ HartListCtrl::HartListCtrl(QWidget* parent) : ParameterListCtrl(parent)
     SetRowEditor(kRowShortTag, PackedEditor(kShortTagLength));
     SetRowEditor(kRowLongTag, TextEditor(false, kLongTagLength));
     SetRowEditor(kRowMessage, PackedEditor(kMessageLength));
-    SetStatusText(StringTable::Get(kStatusNotRead));
+    SetStatusText(StringTable::Get(kHartNotRead));
 }
 
 int HartListCtrl::ReadingStatusId() const
 {
-    return kStatusReadingHart;
+    return kHartReading;
 }
 
 QString HartListCtrl::FitText(const QString& text, int length)
@@ -88,25 +88,25 @@ void HartListCtrl::Refresh(std::uint32_t hartState, const HartParameters& hart)
         // A closed line with a complete record shows it as read; anything
         // less is not worth showing.
         if (!AllValid(hart)) {
-            ShowNothing(kStatusNotRead);
+            ShowNothing(kHartNotRead);
             return;
         }
         [[fallthrough]];
     case SensorHartInterface::kReady:
     case SensorHartInterface::kReadingAll:
-        SetStatusText(StringTable::Get(kStatusReadingHart));
+        SetStatusText(StringTable::Get(kHartReading));
         shown_ = hart;
         edited_ = hart;
         Fill();
         return;
     case SensorHartInterface::kNoPort:
-        ShowNothing(kStatusNoPort);
+        ShowNothing(kHartNoPort);
         return;
     case SensorHartInterface::kOpenFailed:
-        ShowNothing(kStatusPortUnavailable);
+        ShowNothing(kHartPortUnavailable);
         return;
     case SensorHartInterface::kNoAnswer:
-        ShowNothing(kStatusNoAnswer);
+        ShowNothing(kHartNoAnswer);
         return;
     case SensorHartInterface::kMonitoring:
     case SensorHartInterface::kLoopCurrent:
@@ -121,7 +121,7 @@ void HartListCtrl::Refresh(std::uint32_t hartState, const HartParameters& hart)
 
 void HartListCtrl::ShowProgress(unsigned address)
 {
-    SetStatusText(QString::asprintf(StringTable::Get(kStatusScanning).toUtf8().constData(), address));
+    SetStatusText(QString::asprintf(StringTable::Get(kHartScanning).toUtf8().constData(), address));
     ResetCopies();
     RemoveRows();
 }
