@@ -315,6 +315,16 @@ std::uint8_t HartDevice::Execute(const HartFrame& request, std::vector<std::uint
         AppendHartFloat(data, static_cast<float>((current - 4.0) / 16.0 * 100.0));
         return 0;
     }
+    case 3: {
+        // The loop current first, then each dynamic variable with its unit:
+        // this device has the gas reading only. A fixed current shows here
+        // as it does in command 2, so a master sees what the loop carries.
+        Sample();
+        AppendHartFloat(data, static_cast<float>(LoopCurrent()));
+        data.push_back(s.pvUnit);
+        AppendHartFloat(data, static_cast<float>(s.pv + wander_));
+        return 0;
+    }
     case 7:
         data = {s.pollingAddress, s.loopCurrentMode};
         return 0;

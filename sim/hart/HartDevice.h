@@ -93,8 +93,10 @@ struct HartRecordedFrame {
 };
 
 // A HART field device behind the modem: answers the universal and common
-// commands a setup tool reads (0, 1, 2, 7, 12, 13, 14, 20) and fixes the loop
-// current (40); every other command gets response code 64.
+// commands a setup tool reads (0, 1, 2, 3, 7, 12, 13, 14, 20) and fixes the
+// loop current (40); every other command gets response code 64. A current
+// fixed by command 40 stays until a command 40 with 0 mA releases it (or the
+// fixed_current key does), and commands 2 and 3 report it meanwhile.
 //
 // Scenario keys (ApplyScenarioKey; numbers in C notation, integers decimal
 // or 0x-hex, flags 0/1/true/false/yes/no/on/off):

@@ -1,10 +1,12 @@
 #include "CKorvanSensorSetupApp.h"
 
 #include <QKeyEvent>
+#include <QSessionManager>
 
 #include "AppContext.h"
 #include "CKorvanSensorSetupDlg.h"
 #include "ForwardKey.h"
+#include "QuitSignals.h"
 #include "Settings.h"
 #include "WindowMessageEvent.h"
 
@@ -31,10 +33,55 @@ bool CKorvanSensorSetupApp::InitInstance()
     {
         CKorvanSensorSetupDlg dlg(*context_);
         mainWindow_ = &dlg;
+        InstallQuitHandlers();
         dlg.exec();
+        RemoveQuitHandlers();
         mainWindow_ = nullptr;
     }
     return false;
+}
+
+void CKorvanSensorSetupApp::InstallQuitHandlers()
+{
+    if (quitSignals_)
+        return;
+    quitSignals_ = std::make_unique<QuitSignals>();
+    quitConnections_ << connect(quitSignals_.get(), &QuitSignals::QuitRequested, this, [this] { RequestQuit(false); });
+    quitSignals_->Install();
+    quitConnections_ << connect(
+        this, &QGuiApplication::commitDataRequest, this,
+        [this](QSessionManager& manager) {
+            const bool mayAsk = manager.allowsInteraction();
+            RequestQuit(mayAsk);
+            if (mayAsk)
+                manager.release();
+        },
+        Qt::DirectConnection);
+    quitConnections_ << connect(this, &QCoreApplication::aboutToQuit, this, [this] { RequestQuit(false); });
+}
+
+void CKorvanSensorSetupApp::RemoveQuitHandlers()
+{
+    for (const QMetaObject::Connection& c : quitConnections_)
+        disconnect(c);
+    quitConnections_.clear();
+    quitSignals_.reset();
+}
+
+void CKorvanSensorSetupApp::RequestQuit(bool mayAsk)
+{
+    auto* window = qobject_cast<CKorvanSensorSetupDlg*>(mainWindow_.data());
+    if (window == nullptr)
+        return;
+    // The loop-current test asks for its release as it closes; the main
+    // window's end then waits for it (or sends it) before the line closes.
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || modal == window)
+            break;
+        modal->close();
+    }
+    window->Quit(mayAsk);
 }
 
 int CKorvanSensorSetupApp::ExitInstance()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QList>
 #include <QPointer>
 
 #include <memory>
 
 class AppContext;
 class CKorvanSensorSetupDlg;
+class QuitSignals;
 
 // The application object: it names the settings store, creates the one
 // AppContext, loads the settings and runs the main window modally; when the
@@ -31,7 +33,18 @@ public:
     // posted to the main window as well, then delivered as usual.
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // The tool asked to end from outside the window (SIGTERM or SIGINT on
+    // Linux, the session's end) ends as its close command does, so that a
+    // fixed HART loop current is released first.
+    void InstallQuitHandlers();
+    void RemoveQuitHandlers();
+    // Closes the dialogs over the main window (each by its own way out),
+    // then the main window. `mayAsk`: whether a box may wait for the user.
+    void RequestQuit(bool mayAsk);
+
 private:
     std::unique_ptr<AppContext> context_;
     QPointer<QObject> mainWindow_;
+    std::unique_ptr<QuitSignals> quitSignals_;
+    QList<QMetaObject::Connection> quitConnections_;
 };

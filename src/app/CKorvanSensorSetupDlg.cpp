@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 #include "AppContext.h"
 #include "CDlgTabCtrl.h"
 #include "ConnectionDlg.h"
@@ -16,6 +18,7 @@
 #include "Engine.h"
 #include "ForwardKey.h"
 #include "ITimeSource.h"
+#include "HartLoopTestDlg.h"
 #include "MessageBoxes.h"
 #include "ModalDialogs.h"
 #include "NotificationIds.h"
@@ -172,7 +175,22 @@ void CKorvanSensorSetupDlg::accept()
 
 void CKorvanSensorSetupDlg::reject()
 {
+    Quit(true);
+}
+
+void CKorvanSensorSetupDlg::Quit(bool mayAsk)
+{
+    const bool first = !shutDown_;
     ShutDown();
+    // Closing the HART line has tried to release a loop current the test
+    // fixed; if the device did not take it, the engineer must know before
+    // the tool is gone.
+    if (first && engine_.LoopCurrentFixed()) {
+        if (mayAsk)
+            HartLoopTestDlg::WarnIfCurrentStillFixed(this, engine_);
+        else
+            std::fprintf(stderr, "%s\n", HartLoopTestDlg::StillFixedText(engine_.FixedLoopCurrent()).toLocal8Bit().constData());
+    }
     QDialog::reject();
 }
 

@@ -48,6 +48,11 @@ public slots:
     void accept() override;
     // "Закрыть", Esc on the window itself and the close box.
     void reject() override;
+    // The tool is asked to end (the window's close, a signal, the session's
+    // end): the engine stops, which releases a fixed HART loop current.
+    // With `mayAsk` a release that failed is told in a warning box; without
+    // (nobody may be there to answer it) on the standard error stream.
+    void Quit(bool mayAsk);
     void OnConnectionSettings();
     void OnPassword();
     void OnTimer();

@@ -61,6 +61,8 @@ void Engine::PostModeChange(int oldMode, int newMode)
 
 void Engine::StopWorkers()
 {
+    // Closing the HART line sends a pending release itself.
+    releasePending_ = false;
     SensorModbusInterface::Close();
     SensorHartInterface::Close();
 }
@@ -277,13 +279,36 @@ int Engine::SetHartPolling(bool on)
     });
 }
 
+bool Engine::StartLoopCurrentTask(float currentMa, std::uint32_t enable)
+{
+    // Closing the line the ordinary way would release the current first:
+    // a new value would then go out only after a moment of live output.
+    SensorHartInterface::CloseKeepingFixedCurrent();
+    return HartOpen() && HartState() == Hart::kReady && StartLoopCurrent(enable, currentMa);
+}
+
 int Engine::SetHartLoopCurrent(float currentMa, std::uint32_t enable)
 {
-    if (!IsSteadyMode(mode) || !HartAddressKnownToEngine())
+    if (mode == kModeHartLoopCurrent && enable == 0) {
+        // The test is ended while a command is still on the line: refusing
+        // the release would leave the output fixed.
+        releasePending_ = true;
+        return 1;
+    }
+    if (!IsSteadyMode(mode))
         return 0;
-    return StartHartActivity(kModeHartLoopCurrent, [this, currentMa, enable] {
-        return HartState() == Hart::kReady && StartLoopCurrent(enable, currentMa);
-    });
+    if (!HartAddressKnownToEngine() && !(enable == 0 && LoopCurrentFixed()))
+        return 0;
+    releasePending_ = false;
+    SensorModbusInterface::Close();
+    mode = kModeHartLoopCurrent;
+    if (StartLoopCurrentTask(currentMa, enable)) {
+        PostModeChange(kModeIdle, kModeHartLoopCurrent);
+        return 1;
+    }
+    mode = kModeIdle;
+    PostModeChange(kModeHartLoopCurrent, kModeIdle);
+    return 0;
 }
 
 int Engine::AbortEventJournal()
@@ -377,9 +402,20 @@ void Engine::OnHartWorkerEvent()
             PostModeChange(kModeConnected, kModeIdle);
         }
         return;
+    case kModeHartLoopCurrent:
+        if (!HartDone(hart))
+            return;
+        if (releasePending_) {
+            releasePending_ = false;
+            // Still in mode 8: the release's own event ends it.
+            if (LoopCurrentFixed() && StartLoopCurrentTask(0.0f, 0))
+                return;
+        }
+        mode = kModeIdle;
+        PostModeChange(kModeHartLoopCurrent, kModeIdle);
+        return;
     case kModeHartConnect:
     case kModeHartPolling:
-    case kModeHartLoopCurrent:
         if (HartDone(hart)) {
             const int old = mode;
             mode = kModeIdle;
@@ -428,6 +464,8 @@ void Engine::ClearTerminalLog()
 void Engine::StopActivity()
 {
     mode = kModeIdle;
+    // Closing the HART line sends a pending release itself.
+    releasePending_ = false;
     SensorModbusInterface::Close();
     SensorHartInterface::Close();
 }

@@ -78,7 +78,13 @@ public:
     // Activities on the HART line.
     int HartConnect();
     int SetHartPolling(bool on);
+    // `enable` 1 fixes the loop current at `currentMa`, 0 releases it. A
+    // release asked for while a loop-current command runs (mode 8) is taken
+    // and sent after that command; a release of a current this engine fixed
+    // needs no known HART address.
     int SetHartLoopCurrent(float currentMa, std::uint32_t enable);
+    // Whether a release waits for the running loop-current command.
+    bool LoopCurrentReleasePending() const { return releasePending_; }
 
     int AbortEventJournal();
     int AbortThresholdJournal();
@@ -105,7 +111,8 @@ public:
     void ClearMeasurements();
     void ClearTerminalLog();
     // A page that is hidden ends the running activity: mode 1, nothing
-    // posted, both workers stopped and the line closed.
+    // posted, both workers stopped and the lines closed; a loop current the
+    // engine fixed is released first (see LoopCurrentFixed()).
     void StopActivity();
     void StopFileLogging();
     using SensorModbusInterface::IsPollBusy;
@@ -153,4 +160,9 @@ private:
     int EndLineTask(int runningMode, int task);
     static bool AcceptsSingleCommand(int mode);
     bool HartOpen();
+    // Reopens the HART line without releasing a fixed current and starts
+    // the loop-current task.
+    bool StartLoopCurrentTask(float currentMa, std::uint32_t enable);
+
+    bool releasePending_ = false;
 };

@@ -29,6 +29,7 @@ SensorHartInterface::SensorHartInterface() = default;
 SensorHartInterface::~SensorHartInterface()
 {
     StopThread();
+    ReleaseFixedCurrent();
     master.Close();
 }
 
@@ -116,8 +117,56 @@ bool SensorHartInterface::OpenWith(bool opened, std::uint8_t address)
 void SensorHartInterface::Close()
 {
     StopThread();
+    ReleaseFixedCurrent();
     master.Close();
     state = kClosed;
+}
+
+void SensorHartInterface::CloseKeepingFixedCurrent()
+{
+    StopThread();
+    master.Close();
+    state = kClosed;
+}
+
+SensorHartInterface::FixedCurrentRecord SensorHartInterface::FixedRecord()
+{
+    TCsLock guard(lock);
+    return fixedRecord_;
+}
+
+void SensorHartInterface::SetFixedRecord(const FixedCurrentRecord& record)
+{
+    TCsLock guard(lock);
+    fixedRecord_ = record;
+}
+
+bool SensorHartInterface::LoopCurrentFixed()
+{
+    return FixedRecord().fixed;
+}
+
+float SensorHartInterface::FixedLoopCurrent()
+{
+    const FixedCurrentRecord r = FixedRecord();
+    return r.fixed ? r.current : 0.0f;
+}
+
+bool SensorHartInterface::ReleaseFixedCurrent()
+{
+    const FixedCurrentRecord r = FixedRecord();
+    if (!r.fixed)
+        return true;
+    // Without the line nothing can be sent; the current stays remembered so
+    // that the next chance (or the warning) is not lost.
+    if (!master.IsOpen())
+        return false;
+    float actual = 0.0f;
+    if (master.SetFixedCurrent(HartAddress{true, r.deviceType, r.deviceId}, 0.0f, actual) != HartMaster::kOk)
+        return false;
+    Answered();
+    SetFixedRecord({});
+    return true;
 }
 
 bool SensorHartInterface::StartRead()
@@ -234,17 +283,44 @@ void SensorHartInterface::RunMonitoring()
 
 void SensorHartInterface::RunLoopCurrent()
 {
-    if (!StepIdentity() || Stopped())
-        return;
+    const FixedCurrentRecord before = FixedRecord();
+    const bool release = fixedCurrentEnable == 0;
+    HartAddress target;
+    if (release && before.fixed) {
+        // The device that was fixed is known by its unique identifier: a
+        // polling address lost since (a failed identity) must not keep its
+        // output fixed.
+        if (Stopped())
+            return;
+        target = HartAddress{true, before.deviceType, before.deviceId};
+    } else {
+        if (!StepIdentity() || Stopped())
+            return;
+        target = LongAddress();
+    }
     // 0 mA is how a HART device is told to leave fixed-current mode.
-    const float current = fixedCurrentEnable != 0 ? fixedCurrent : 0.0f;
+    const float current = release ? 0.0f : fixedCurrent;
+    if (!release) {
+        // Remembered before it is sent: a request that gets no answer may
+        // still have reached the device.
+        SetFixedRecord({true, current, target.deviceType, target.deviceId});
+    }
     float actual = 0.0f;
-    if (master.SetFixedCurrent(LongAddress(), current, actual) != HartMaster::kOk) {
+    const std::uint8_t result = master.SetFixedCurrent(target, current, actual);
+    if (result != HartMaster::kOk) {
+        // A device that answered with a response code refused the command
+        // and kept its output as it was.
+        if (!release && result != HartMaster::kFailed)
+            SetFixedRecord(before);
         state = kNoAnswer;
         NotifyEvent();
         return;
     }
     Answered();
+    if (release)
+        SetFixedRecord({});
+    else
+        SetFixedRecord({true, actual != 0.0f ? actual : current, target.deviceType, target.deviceId});
     if (!StepLoopCurrent())
         return;
     state = kReady;

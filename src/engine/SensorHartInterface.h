@@ -59,7 +59,14 @@ public:
     bool Open(int port, std::uint8_t address);
     // The same on a line that is already open (a test line).
     bool Open(std::unique_ptr<IConnector> connector, std::uint8_t address);
+    // Ends the task and closes the line. A loop current this worker fixed is
+    // released first (command 40 with 0 mA on this thread, three tries): a
+    // transmitter left at a fixed output hides the real reading from the
+    // control room. When the release fails the current stays remembered.
     void Close();
+    // The same without the release, for a line that is reopened at once to
+    // change the fixed current (or to release it as a task).
+    void CloseKeepingFixedCurrent();
 
     // The read-all task; only from state 3 or 4.
     bool StartRead();
@@ -76,6 +83,13 @@ public:
 
     void CopyHartParameters(HartParameters& out);
     std::uint32_t State() const { return state.load(); }
+
+    // Whether this worker has fixed the device's loop current and no
+    // release has been confirmed since. A fixing command that got no answer
+    // counts as fixed: the device may have taken it.
+    bool LoopCurrentFixed();
+    // The current it was fixed at (mA); 0 when not fixed.
+    float FixedLoopCurrent();
 
     // The clock and sleeps of the line, passed to the master; only while no
     // task runs.
@@ -116,6 +130,21 @@ protected:
     ManualResetEvent stopEvent;
 
 private:
+    // The loop current this worker fixed, and the device it fixed it on: a
+    // release goes to that device by its unique identifier, even when its
+    // polling address has been lost since.
+    struct FixedCurrentRecord {
+        bool fixed = false;
+        float current = 0.0f;
+        std::uint16_t deviceType = 0;
+        std::uint32_t deviceId = 0;
+    };
+    FixedCurrentRecord FixedRecord();
+    void SetFixedRecord(const FixedCurrentRecord& record);
+    // Releases on the calling thread; no task may run. True when nothing is
+    // fixed any more.
+    bool ReleaseFixedCurrent();
+
     bool OpenWith(bool opened, std::uint8_t address);
     void ThreadProc();
     void RunReadAll();
@@ -139,4 +168,5 @@ private:
     void Answered();
 
     std::atomic<std::thread::id> workerId_{};
+    FixedCurrentRecord fixedRecord_;   // under `lock`
 };

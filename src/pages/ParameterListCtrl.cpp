@@ -89,7 +89,7 @@ void ParameterListCtrl::ShowNothing(int statusId)
 
 void ParameterListCtrl::EnterReadingState()
 {
-    ShowNothing(kStatusReading);
+    ShowNothing(ReadingStatusId());
 }
 
 bool ParameterListCtrl::ShowLineFailure(int lineState)

@@ -77,6 +77,8 @@ protected:
     bool ShowLineFailure(int lineState);
     // Forgets the values a list keeps beside its rows.
     virtual void ResetCopies() {}
+    // The status text of a read under way.
+    virtual int ReadingStatusId() const { return kStatusReading; }
 
     // The value column's editor for one row; rows without one are read-only.
     void SetRowEditor(int row, std::unique_ptr<CGridColumnTrait> trait);

@@ -105,9 +105,9 @@ void ParameterPage::OnForwardKey(int key)
 
 void ParameterPage::UpdateButtons()
 {
-    const bool steady = Engine::IsSteadyMode(engine().mode);
-    readButton_->setEnabled(steady);
-    pollingToggle_->setEnabled(steady);
+    readButton_->setEnabled(Engine::IsSteadyMode(engine().mode));
+    pollingToggle_->setEnabled(PollingAvailable());
+    UpdatePageButtons();
     // The keys (F2, Enter, Esc) must keep reaching the page when a button
     // that had the focus goes grey; an edit under way keeps its focus.
     if (list_ == nullptr || list_->CellEditor() == nullptr)
@@ -120,9 +120,14 @@ void ParameterPage::SetPollingOn(bool on)
     pollingToggle_->setChecked(on);
 }
 
+bool ParameterPage::PollingAvailable() const
+{
+    return Engine::IsSteadyMode(engine().mode);
+}
+
 void ParameterPage::OnPollingClicked(bool checked)
 {
-    if (!Engine::IsSteadyMode(engine().mode)) {
+    if (!PollingAvailable()) {
         SetPollingOn(pollingOn_);
         return;
     }

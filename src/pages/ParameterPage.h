@@ -42,8 +42,14 @@ protected:
     void SetList(ParameterListCtrl* list);
     // The row of buttons under the list, for a page's own buttons.
     QHBoxLayout* ButtonRow() const { return buttonRow_; }
-    // Both buttons follow the engine: enabled exactly in a steady mode.
+    // The buttons follow the engine: "Прочитать (F2)" is enabled exactly in
+    // a steady mode, the toggle where PollingAvailable() says.
     void UpdateButtons();
+    // Whether the toggle may start or end polling now; by default in every
+    // steady mode.
+    virtual bool PollingAvailable() const;
+    // A page's own buttons, set with the shared ones.
+    virtual void UpdatePageButtons() {}
     void SetPollingOn(bool on);
     // The engine request behind the toggle; true when it was carried out.
     virtual bool RequestPolling(bool on) = 0;

@@ -414,6 +414,19 @@ TEST(sim_hart, Command40EntersAndLeavesFixedCurrent)
     EXPECT_FLOAT_EQ(Real(p.data, 0), 12.0f);
     EXPECT_FLOAT_EQ(Real(p.data, 4), 50.0f);
 
+    // Command 3 carries the fixed current too, then the reading with its unit.
+    p = Parse(Ask(device, Long(3)));
+    ASSERT_TRUE(p.ok);
+    ASSERT_EQ(p.data.size(), 9u);
+    EXPECT_FLOAT_EQ(Real(p.data, 0), 12.0f);
+    EXPECT_EQ(p.data[4], 139);
+    EXPECT_FLOAT_EQ(Real(p.data, 5), 25.0f);
+
+    // The current stays fixed across other requests until it is released.
+    for (std::uint8_t command : {0, 1, 7, 13})
+        ASSERT_TRUE(Parse(Ask(device, Long(command))).ok);
+    EXPECT_FLOAT_EQ(device.FixedCurrent(), 12.0f);
+
     p = Parse(Ask(device, Long(40, RealBytes(0.0f))));
     ASSERT_TRUE(p.ok);
     EXPECT_EQ(p.responseCode, 0);
@@ -423,6 +436,8 @@ TEST(sim_hart, Command40EntersAndLeavesFixedCurrent)
 
     p = Parse(Ask(device, Long(2)));
     EXPECT_FLOAT_EQ(Real(p.data, 0), 8.0f);  // back to following pv: 25 % of 0..100
+    p = Parse(Ask(device, Long(3)));
+    EXPECT_FLOAT_EQ(Real(p.data, 0), 8.0f);
 }
 
 TEST(sim_hart, Command40RefusesWhatItCannotDo)
@@ -458,7 +473,7 @@ TEST(sim_hart, UnimplementedCommandsGiveResponseCode64)
     HartDeviceSettings settings = Quiet();
     settings.noCommand20 = true;
     HartDevice device(settings);
-    for (std::uint8_t command : {20, 3, 6, 48, 255}) {
+    for (std::uint8_t command : {20, 6, 41, 48, 255}) {
         const auto p = Parse(Ask(device, Long(command)));
         ASSERT_TRUE(p.ok) << int(command);
         EXPECT_EQ(p.command, command);
