@@ -50,6 +50,14 @@ enum Id : int {
     kTimerButton = 5018,
     kReadButton = 5019,       // the parameter pages' read button
     kPollingToggle = 5020,    // and their polling toggle
+    kAbortButton = 5040,      // the journal pages' "Прервать (ESC)"
+    kSaveAsButton = 5041,     // and their "Сохранить..."
+    kSendButton = 5042,       // the terminal page's buttons
+    kClearButton = 5043,
+    kSaveButton = 5044,
+    kCommandPrefix = 5045,    // the "@" in front of the command field
+    kCsvFilter = 5046,        // the save dialogs' file types
+    kAllFilesFilter = 5047,
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table
