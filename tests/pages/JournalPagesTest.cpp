@@ -379,6 +379,68 @@ TEST_F(JournalPagesTest, AFileThatCannotBeWrittenIsReportedAsAFailedSave)
     }
 }
 
+SensorJournalContent Content(std::initializer_list<std::uint32_t> times)
+{
+    SensorJournalContent c;
+    for (std::uint32_t t : times) {
+        ModbusJournalRecord r;
+        for (int i = 0; i < 4; ++i)
+            r.raw[i] = static_cast<std::uint8_t>(t >> (8 * i));
+        r.raw[4] = 4; // "Питание включено"
+        c.push_back(r);
+    }
+    return c;
+}
+
+QStringList Dates(const JournalListCtrl& list)
+{
+    QStringList out;
+    for (int row = 0; row < list.RowCount(); ++row)
+        out << list.CellText(row, JournalListCtrl::kDateColumn);
+    return out;
+}
+
+TEST(JournalList, AppendsOnlyWhatIsNewAndNeverKeepsRowsOfAnEarlierReading)
+{
+    JournalListCtrl list;
+    EXPECT_EQ(list.StatusText(), QStringLiteral("Журнал не прочитан"));
+    list.Refresh(Content({300, 200}), JournalReadStatus::Reading);
+    list.SetCellText(0, JournalListCtrl::kEventColumn, QStringLiteral("marked"));
+    // The next block: the two rows stay as they are, one is appended.
+    list.Refresh(Content({300, 200, 100}), JournalReadStatus::Reading);
+    EXPECT_EQ(Dates(list), (QStringList{"1970.01.01 00:05:00", "1970.01.01 00:03:20", "1970.01.01 00:01:40"}));
+    EXPECT_EQ(list.CellText(0, JournalListCtrl::kEventColumn), QStringLiteral("marked"));
+
+    // A new reading whose first block came before the page looked: the old
+    // rows go, though there were more of them.
+    list.Refresh(Content({900, 800}), JournalReadStatus::Reading);
+    EXPECT_EQ(Dates(list), (QStringList{"1970.01.01 00:15:00", "1970.01.01 00:13:20"}));
+    // As many entries as rows, but other ones: replaced too.
+    list.Refresh(Content({700, 600}), JournalReadStatus::Reading);
+    EXPECT_EQ(Dates(list), (QStringList{"1970.01.01 00:11:40", "1970.01.01 00:10:00"}));
+
+    // Sorted by the engineer, the list stays sorted as rows arrive.
+    ASSERT_TRUE(list.SortByColumn(JournalListCtrl::kDateColumn, true));
+    list.Refresh(Content({700, 600, 50}), JournalReadStatus::Reading);
+    EXPECT_EQ(Dates(list), (QStringList{"1970.01.01 00:00:50", "1970.01.01 00:10:00", "1970.01.01 00:11:40"}));
+    EXPECT_TRUE(list.SortedOldestFirst());
+
+    // Without entries, the read status speaks.
+    const struct {
+        JournalReadStatus status;
+        const char* text;
+    } statuses[] = {{JournalReadStatus::NotRead, "Журнал не прочитан"},
+                    {JournalReadStatus::Reading, "Производится чтение..."},
+                    {JournalReadStatus::Failed, "Чтение журнала не удалось"},
+                    {JournalReadStatus::Finished, "Журнал пуст"}};
+    for (const auto& c : statuses) {
+        list.Refresh(Content({700}), JournalReadStatus::Reading);
+        list.Refresh(SensorJournalContent{}, c.status);
+        EXPECT_EQ(list.RowCount(), 0);
+        EXPECT_EQ(list.StatusText(), QString::fromUtf8(c.text));
+    }
+}
+
 TEST(JournalHeadings, TheFilesUseTheListHeadings)
 {
     EXPECT_EQ(StringTable::Get(165), QString::fromUtf8(CsvFiles::kDateTimeHeading));
