@@ -154,6 +154,11 @@ void JournalPage::RefreshList()
     // The status first: entries copied after it are at least as far on as
     // the status says.
     engine().JournalProgress(journal_.which, status, read, expected);
+    // The worker resets the journal to "not read" as it starts; while the
+    // engine is in the reading mode that is the reading's first moment, and
+    // the list must not flash "Журнал не прочитан" in between.
+    if (status == JournalReadStatus::NotRead && engine().mode == journal_.readingMode)
+        status = JournalReadStatus::Reading;
     SensorJournalContent content;
     CopyJournal(content);
     list_->Refresh(content, status);
