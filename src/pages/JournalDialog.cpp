@@ -1,28 +1,13 @@
 #include "JournalDialog.h"
 
+#include "CsvFiles.h"
 #include "Engine.h"
-#include "ForwardKey.h"
+#include "NotificationIds.h"
 
-JournalDialog::JournalDialog(Engine& engine, WindowRegistry& windows, QWidget* parent) : TabPage(engine, windows, parent)
+JournalDialog::JournalDialog(Engine& engine, WindowRegistry& windows, QWidget* parent)
+    : JournalPage(engine, windows, parent,
+                  {SensorModbusInterface::Journal::Event, Engine::kModeEventJournal, NotificationId::EventJournalStatus,
+                   NotificationId::EventJournalData, CsvFiles::kEventJournalFileName, true})
 {
     setObjectName(QStringLiteral("JournalDialog"));
-}
-
-void JournalDialog::OnForwardKey(int key)
-{
-    if (key == ForwardKey::kF2)
-        OnRead();
-    else if (key == ForwardKey::kEscape)
-        OnAbort();
-}
-
-void JournalDialog::OnRead()
-{
-    if (Engine::IsSteadyMode(engine().mode))
-        engine().ReadEventJournal();
-}
-
-void JournalDialog::OnAbort()
-{
-    engine().AbortEventJournal();
 }

@@ -1,28 +1,14 @@
 #include "ThJournalDialog.h"
 
+#include "CsvFiles.h"
 #include "Engine.h"
-#include "ForwardKey.h"
+#include "NotificationIds.h"
 
-ThJournalDialog::ThJournalDialog(Engine& engine, WindowRegistry& windows, QWidget* parent) : TabPage(engine, windows, parent)
+ThJournalDialog::ThJournalDialog(Engine& engine, WindowRegistry& windows, QWidget* parent)
+    : JournalPage(engine, windows, parent,
+                  {SensorModbusInterface::Journal::Threshold, Engine::kModeThresholdJournal,
+                   NotificationId::ThresholdJournalStatus, NotificationId::ThresholdJournalData,
+                   CsvFiles::kThresholdJournalFileName, false})
 {
     setObjectName(QStringLiteral("ThJournalDialog"));
-}
-
-void ThJournalDialog::OnForwardKey(int key)
-{
-    if (key == ForwardKey::kF2)
-        OnRead();
-    else if (key == ForwardKey::kEscape)
-        OnAbort();
-}
-
-void ThJournalDialog::OnRead()
-{
-    if (Engine::IsSteadyMode(engine().mode))
-        engine().ReadThresholdJournal();
-}
-
-void ThJournalDialog::OnAbort()
-{
-    engine().AbortThresholdJournal();
 }

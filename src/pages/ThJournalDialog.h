@@ -1,18 +1,12 @@
 #pragma once
 
-#include "TabPage.h"
+#include "JournalPage.h"
 
-// The "Журнал порогов" page: the detector's threshold journal. Its list and
-// buttons are still to be built; F2 and Esc already do what "Прочитать (F2)"
-// and "Прервать (ESC)" will.
-class ThJournalDialog : public TabPage {
+// The "Журнал порогов" page: the detector's threshold journal. Unlike the
+// event page, a read keeps the rows on show until the engine's copy of the
+// journal is empty again.
+class ThJournalDialog : public JournalPage {
     Q_OBJECT
 public:
     ThJournalDialog(Engine& engine, WindowRegistry& windows, QWidget* parent);
-
-    void OnForwardKey(int key) override;
-    // "Прочитать (F2)": only from a steady mode.
-    void OnRead();
-    // "Прервать (ESC)".
-    void OnAbort();
 };

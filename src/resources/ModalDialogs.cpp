@@ -1,6 +1,7 @@
 #include "ModalDialogs.h"
 
 #include <QDialog>
+#include <QFileDialog>
 
 namespace ModalDialogs {
 
@@ -24,6 +25,21 @@ int Exec(QDialog& dialog)
     if (CurrentHook())
         return CurrentHook()(dialog);
     return dialog.exec();
+}
+
+QString SaveFileName(QWidget* parent, const QString& fileName, const QString& defaultSuffix,
+                     const QStringList& nameFilters)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setNameFilters(nameFilters);
+    dialog.selectFile(fileName);
+    if (Exec(dialog) != QDialog::Accepted)
+        return {};
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
 }
 
 } // namespace ModalDialogs

@@ -103,8 +103,7 @@ enum Id : int {
     kFactorySave = 5240,
     kLogButton = 5241,
     kRereadAll = 5242,
-    kCsvFilter = 5243,
-    kTextFilter = 5244,
+    kTextFilesFilter = 5244,
     kExchangeLogFailed = 5245,
     kMeasurementFileFailed = 5246,
     kMgSelectTitle = 5250,
@@ -117,6 +116,14 @@ enum Id : int {
     kMgSetSilent = 5257,
     kMgNoSetSelected = 5258,
     kMgNotDeselected = 5259,
+    kAbortButton = 5040,      // the journal pages' "Прервать (ESC)"
+    kSaveAsButton = 5041,     // and their "Сохранить..."
+    kSendButton = 5042,       // the terminal page's buttons
+    kClearButton = 5043,
+    kSaveButton = 5044,
+    kCommandPrefix = 5045,    // the "@" in front of the command field
+    kCsvFilter = 5046,        // the save dialogs' file types
+    kAllFilesFilter = 5047,
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table

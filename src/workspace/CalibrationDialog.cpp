@@ -16,7 +16,6 @@
 #include "Cp1251.h"
 #include "DialogUnits.h"
 #include "Engine.h"
-#include "FileDialogs.h"
 #include "FittedTextBox.h"
 #include "ForwardKey.h"
 #include "GraphWnd.h"
@@ -30,6 +29,7 @@
 #include "MessageBoxes.h"
 #include "MgMultiGraphFrame.h"
 #include "MgSelectChannelDlg.h"
+#include "ModalDialogs.h"
 #include "MoreloopElchemDlg.h"
 #include "MoreloopSemiDlg.h"
 #include "MoreloopTCatBrdg.h"
@@ -503,12 +503,9 @@ void CalibrationDialog::OnMore()
 void CalibrationDialog::OnToFile()
 {
     if (toFile_->isChecked()) {
-        FileDialogs::SaveRequest request;
-        request.parent = this;
-        request.defaultName = QStringLiteral("looplog.csv");
-        request.defaultExtension = QStringLiteral("csv");
-        request.filter = Text(StringTable::kCsvFilter);
-        const QString path = FileDialogs::GetSaveFileName(request);
+        const QString path =
+            ModalDialogs::SaveFileName(this, QStringLiteral("looplog.csv"), QStringLiteral("csv"),
+                                       {Text(StringTable::kCsvFilter), Text(StringTable::kAllFilesFilter)});
         if (path.isEmpty()) {
             toFile_->setChecked(false);
         } else {
@@ -526,12 +523,9 @@ void CalibrationDialog::OnLog()
     if (master.IsLogActive()) {
         master.StopLog();
     } else {
-        FileDialogs::SaveRequest request;
-        request.parent = this;
-        request.defaultName = QStringLiteral("log.txt");
-        request.defaultExtension = QStringLiteral("txt");
-        request.filter = Text(StringTable::kTextFilter);
-        const QString path = FileDialogs::GetSaveFileName(request);
+        const QString path =
+            ModalDialogs::SaveFileName(this, QStringLiteral("log.txt"), QStringLiteral("txt"),
+                                       {Text(StringTable::kTextFilesFilter), Text(StringTable::kAllFilesFilter)});
         if (!path.isEmpty() && !master.StartLog(path.toStdString()))
             MessageBoxes::Error(this, Text(StringTable::kExchangeLogFailed).arg(path));
     }

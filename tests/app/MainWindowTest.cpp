@@ -228,8 +228,11 @@ TEST_F(MainWindowTest, F2ReachesTheShownPageAndF1DoesNothing)
     EXPECT_EQ(engine().mode, Engine::kModeIdle);
     EXPECT_TRUE(recorder_->ModeChanges().empty());
 
-    // The event journal page reads on F2.
+    // The event journal page reads by itself when it is first shown, and
+    // again on F2.
     window_->TabCtrl()->setCurrentIndex(CDlgTabCtrl::kEventJournalPage);
+    EXPECT_EQ(engine().mode, Engine::kModeEventJournal);
+    ASSERT_TRUE(PumpUntilMode(Engine::kModeIdle, 120000));
     PressKey(Qt::Key_F1);
     EXPECT_EQ(engine().mode, Engine::kModeIdle);
     PressKey(Qt::Key_F2);

@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -24,7 +26,6 @@
 #include "CDlgTabCtrl.h"
 #include "CalibrationDialog.h"
 #include "Engine.h"
-#include "FileDialogs.h"
 #include "FittedTextBox.h"
 #include "GraphWnd.h"
 #include "MoreloopDlg.h"
@@ -51,22 +52,34 @@ QStringList Items(const QComboBox* list)
 }
 
 // The save dialogs, answered by the test: the next path to give (empty:
-// cancel) and what each dialog asked for.
+// cancel) and what each dialog offered.
 class FileDialogAnswers {
 public:
-    FileDialogAnswers()
+    struct Request {
+        QString defaultName;
+        QString defaultExtension;
+    };
+    explicit FileDialogAnswers(UiHooks& hooks) : hooks_(hooks)
     {
-        old_ = FileDialogs::SetHook([this](const FileDialogs::SaveRequest& r) {
-            requests.push_back(r);
-            return next;
-        });
+        hooks_.onDialog = [this](QDialog& d) {
+            auto* files = qobject_cast<QFileDialog*>(&d);
+            if (files == nullptr)
+                return int(QDialog::Rejected);
+            const QStringList offered = files->selectedFiles();
+            requests.push_back({offered.isEmpty() ? QString() : QFileInfo(offered.first()).fileName(),
+                                files->defaultSuffix()});
+            if (next.isEmpty())
+                return int(QDialog::Rejected);
+            files->selectFile(next);
+            return int(QDialog::Accepted);
+        };
     }
-    ~FileDialogAnswers() { FileDialogs::SetHook(old_); }
+    ~FileDialogAnswers() { hooks_.onDialog = nullptr; }
     QString next;
-    std::vector<FileDialogs::SaveRequest> requests;
+    std::vector<Request> requests;
 
 private:
-    FileDialogs::Hook old_;
+    UiHooks& hooks_;
 };
 
 class CalibrationPageTest : public MainWindowFixture {
@@ -315,7 +328,7 @@ TEST_F(CalibrationPageTest, SwitchingTheOnlyReadOffStopsThePollAndEmptiesTheGrap
 
 TEST_F(CalibrationPageTest, ToFileCancelledStaysOff)
 {
-    FileDialogAnswers files;
+    FileDialogAnswers files(hooks_);
     OpenOnPage(Scenario("OptoMIP"));
     QTest::mouseClick(Page()->ToFileCheck(), Qt::LeftButton);
     PumpQueued();
@@ -329,7 +342,7 @@ TEST_F(CalibrationPageTest, ToFileCancelledStaysOff)
 
 TEST_F(CalibrationPageTest, ToFileWritesTheMeasurementFileAndLeavingThePageClosesIt)
 {
-    FileDialogAnswers files;
+    FileDialogAnswers files(hooks_);
     QTemporaryDir dir;
     const QString path = dir.path() + "/замеры/looplog.csv";
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
@@ -378,7 +391,7 @@ TEST_F(CalibrationPageTest, ToFileWritesTheMeasurementFileAndLeavingThePageClose
 
 TEST_F(CalibrationPageTest, TheExchangeLogStartsAndStopsAndEndsWithThePage)
 {
-    FileDialogAnswers files;
+    FileDialogAnswers files(hooks_);
     QTemporaryDir dir;
     const QString path = dir.path() + "/log.txt";
     OpenOnPage(Scenario("OptoMIP"));

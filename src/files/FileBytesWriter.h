@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Writing one whole file the engineer asked for (a journal, the terminal
+// log), through the engine's file seam: Cyrillic paths on Windows, no second
+// writer at the same time. Every step is checked: a file that was created
+// but could not be filled (a full disk, a stick pulled out) is a failure,
+// never a silent success with a short file.
+
+struct FileWriteResult {
+    enum Code {
+        kOk = 0,
+        kCannotCreate = 1, // the file could not be opened for writing
+        kWriteFailed = 2,  // opened, but the bytes did not all reach it
+    };
+    Code code = kOk;
+    // What the system said, for a command line or a log; empty on success.
+    std::string error;
+
+    bool Ok() const { return code == kOk; }
+};
+
+// How the file is opened: the engine's seam by default; tests put in a
+// stream that refuses writes.
+using FileOpener = std::FILE* (*)(const std::string& utf8Path);
+
+// Creates (or truncates) the file at `utf8Path` and writes `bytes` exactly.
+FileWriteResult WriteFileBytes(const std::string& utf8Path, std::string_view bytes, FileOpener open = nullptr);

@@ -1,0 +1,161 @@
+// The CSV files of the journal and terminal pages, byte for byte, and the
+// checked writing of a file: created, not created, or created and then not
+// filled.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "CsvFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two entries, newest first as the engine copies them.
+const std::vector<JournalEntryText> kTwoEntries = {
+    {"2023.11.14 22:13:20", "Превышен порог 1, значение 12.500000"},
+    {"2023.11.14 21:58:20", "Питание включено"},
+};
+
+// windows-1251 written out, so that the test does not take the code page
+// from the program it checks.
+const std::string kJournalHeading = "\xC4\xE0\xF2\xE0/\xE2\xF0\xE5\xEC\xFF;\xD1\xEE\xE1\xFB\xF2\xE8\xE5\r\n";
+const std::string kNewestLine =
+    "2023.11.14 22:13:20;\xCF\xF0\xE5\xE2\xFB\xF8\xE5\xED \xEF\xEE\xF0\xEE\xE3 1, "
+    "\xE7\xED\xE0\xF7\xE5\xED\xE8\xE5 12.500000\r\n";
+const std::string kOlderLine = "2023.11.14 21:58:20;\xCF\xE8\xF2\xE0\xED\xE8\xE5 \xE2\xEA\xEB\xFE\xF7\xE5\xED\xEE\r\n";
+
+fs::path FromUtf8(const std::string& utf8)
+{
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::random_device rd;
+        path_ = fs::temp_directory_path() / ("korvan-files-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(path_);
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& Path() const { return path_; }
+    // A UTF-8 path as the writers take it.
+    std::string Utf8(const std::string& name) const
+    {
+        const std::u8string u8 = (path_ / fs::path(std::u8string(name.begin(), name.end()))).u8string();
+        return std::string(u8.begin(), u8.end());
+    }
+
+private:
+    fs::path path_;
+};
+
+TEST(JournalCsv, HeadingThenNewestFirst)
+{
+    EXPECT_EQ(CsvFiles::JournalCsv(kTwoEntries, CsvFiles::JournalOrder::NewestFirst),
+              kJournalHeading + kNewestLine + kOlderLine);
+}
+
+TEST(JournalCsv, SortedAscendingWritesTheOldestFirst)
+{
+    EXPECT_EQ(CsvFiles::JournalCsv(kTwoEntries, CsvFiles::JournalOrder::OldestFirst),
+              kJournalHeading + kOlderLine + kNewestLine);
+}
+
+TEST(JournalCsv, AnEmptyJournalIsTheHeadingAlone)
+{
+    EXPECT_EQ(CsvFiles::JournalCsv({}, CsvFiles::JournalOrder::OldestFirst), kJournalHeading);
+}
+
+TEST(TerminalLogCsv, HeadingThenExchangesInLogOrderWithTheDeviceBytesKept)
+{
+    // The log holds what went over the line, already in the device's code
+    // page; an exchange without an answer has an empty second field.
+    const std::vector<SensorTerminalLogRecord> log = {
+        {"@RRID", "@RRID 7"},
+        {"@RRUT", "@RRUT \xEC\xE3/\xEC" "3"},
+        {"@XYZ", ""},
+    };
+    EXPECT_EQ(CsvFiles::TerminalLogCsv(log),
+              "\xCE\xF2\xEF\xF0\xE0\xE2\xEB\xE5\xED\xEE;\xCF\xF0\xE8\xED\xFF\xF2\xEE\r\n"
+              "@RRID;@RRID 7\r\n"
+              "@RRUT;@RRUT \xEC\xE3/\xEC" "3\r\n"
+              "@XYZ;\r\n");
+}
+
+TEST(CsvWrite, TheFileHoldsExactlyTheBytesEvenUnderACyrillicName)
+{
+    TempFolder folder;
+    const std::string path = folder.Utf8("журнал порогов.csv");
+    const FileWriteResult r = CsvFiles::WriteJournalCsv(path, kTwoEntries, CsvFiles::JournalOrder::NewestFirst);
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_TRUE(r.error.empty());
+    EXPECT_EQ(ReadAll(FromUtf8(path)), kJournalHeading + kNewestLine + kOlderLine);
+}
+
+TEST(CsvWrite, AnExistingFileIsReplacedNotAppendedTo)
+{
+    TempFolder folder;
+    const std::string path = folder.Utf8("tlog.csv");
+    {
+        std::ofstream old(FromUtf8(path), std::ios::binary);
+        old << std::string(500, 'x');
+    }
+    const FileWriteResult r = CsvFiles::WriteTerminalLogCsv(path, {{"@RRID", "@RRID 7"}});
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_EQ(ReadAll(FromUtf8(path)), "\xCE\xF2\xEF\xF0\xE0\xE2\xEB\xE5\xED\xEE;\xCF\xF0\xE8\xED\xFF\xF2\xEE\r\n@RRID;@RRID 7\r\n");
+}
+
+TEST(CsvWrite, AFileThatCannotBeCreatedIsReportedWithTheReason)
+{
+    TempFolder folder;
+    const std::string path = folder.Utf8("no such folder/journal.csv");
+    const FileWriteResult r = CsvFiles::WriteJournalCsv(path, kTwoEntries, CsvFiles::JournalOrder::NewestFirst);
+    EXPECT_EQ(r.code, FileWriteResult::kCannotCreate);
+    EXPECT_FALSE(r.error.empty());
+}
+
+TEST(CsvWrite, AWriteThatFailsAfterTheFileWasCreatedIsAFailure)
+{
+    // The file opens, but the stream refuses the bytes: what a full disk or
+    // a pulled stick does after the creation.
+    TempFolder folder;
+    const std::string path = folder.Utf8("journal.csv");
+    {
+        std::ofstream existing(FromUtf8(path), std::ios::binary);
+        existing << "old";
+    }
+    const FileWriteResult r =
+        WriteFileBytes(path, CsvFiles::JournalCsv(kTwoEntries, CsvFiles::JournalOrder::NewestFirst),
+                       [](const std::string& p) { return std::fopen(p.c_str(), "rb"); });
+    EXPECT_EQ(r.code, FileWriteResult::kWriteFailed);
+    EXPECT_FALSE(r.error.empty());
+}
+
+TEST(CsvWrite, AFullDiskIsAFailure)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    // Opened fine; the bytes go nowhere.
+    const FileWriteResult r = CsvFiles::WriteTerminalLogCsv("/dev/full", {{"@RRID", "@RRID 7"}});
+    EXPECT_EQ(r.code, FileWriteResult::kWriteFailed);
+    EXPECT_NE(r.error.find("cannot write"), std::string::npos) << r.error;
+}
+
+} // namespace
