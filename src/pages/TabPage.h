@@ -36,6 +36,7 @@ protected:
     void Register(std::uint32_t id);
     void UnregisterAll();
     Engine& engine() { return engine_; }
+    WindowRegistry& windows() { return windows_; }
 
     void changeEvent(QEvent* event) override;
     void customEvent(QEvent* event) override;
