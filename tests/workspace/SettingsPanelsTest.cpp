@@ -62,6 +62,8 @@ TEST(SettingsRowNumbers, ACommaIsTheDecimalPointAndNothingElseGetsThrough)
         {"8.011", "8.011"},
         {"  2930\t", "2930"},
         {"1e-5", "1e-5"},
+        {",5", ".5"},
+        {"+3", "+3"},
         {"   ", ""},               // nothing typed: nothing to send
         {"", ""},
         {"1,2,3", std::nullopt},   // would be three arguments on the line
@@ -311,6 +313,32 @@ TEST_F(SettingsPanelsTest, BlankEditsEmptyListsAndNonNumbersSendNothing)
         EXPECT_NE(t.rfind("@WCKK", 0), 0u) << t;
         EXPECT_NE(t.rfind("@WCRL", 0), 0u) << t;
     }
+}
+
+TEST_F(SettingsPanelsTest, ARefusedRequestSendsNothingAndTakesTheButtonsDown)
+{
+    OpenOnPage("Oksik");
+    SettingsRow* gain = Panel(SensorKindTable::kOksik)->Rows()[IntdlgOksik::kGain];
+    ASSERT_TRUE(PumpUntil([&] { return gain->WriteButton()->isEnabled(); }, kLongWaitMs));
+    auto averagingReads = [&] {
+        const std::vector<std::string> t = Received();
+        return std::count(t.begin(), t.end(), std::string("@RRAV"));
+    };
+    const auto readsBefore = averagingReads();
+    // Another request takes the line before the panel has heard of it: the
+    // buttons still look available, the engine refuses.
+    ASSERT_EQ(engine().RereadParameter(4), 1);
+    ASSERT_TRUE(gain->WriteButton()->isEnabled());
+    gain->InputList(0)->setCurrentIndex(2);
+    QTest::mouseClick(gain->WriteButton(), Qt::LeftButton);
+    EXPECT_FALSE(gain->WriteButton()->isEnabled());
+    EXPECT_FALSE(gain->ReadButton()->isEnabled());
+    // Once the other request has ended, the buttons come back; the refused
+    // write never reached the sensor.
+    ASSERT_TRUE(PumpUntil([&] { return gain->WriteButton()->isEnabled(); }, kLongWaitMs));
+    EXPECT_EQ(averagingReads(), readsBefore + 1);
+    for (const std::string& t : Received())
+        EXPECT_NE(t.rfind("@WCRG", 0), 0u) << t;
 }
 
 TEST_F(SettingsPanelsTest, BalancingTheBridgeAlwaysSendsOne)
