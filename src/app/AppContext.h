@@ -7,6 +7,7 @@
 #include "Engine.h"
 #include "QtWindowPoster.h"
 #include "Settings.h"
+#include "SettingsLmpProfileStore.h"
 #include "WindowRegistry.h"
 
 // The one process-wide object: the settings as loaded, the window table
@@ -33,6 +34,8 @@ public:
     QString calibrationPassword;
     std::vector<Settings::LmpPolyProfile> lmpProfiles;
     std::vector<Settings::LmpPolyProfile> oksikLmpProfiles;
+    // The two lists as the polynomial dialog reaches them.
+    SettingsLmpProfileStore lmpProfileStore;
 
     WindowRegistry windows;
     QtWindowPoster poster{windows};

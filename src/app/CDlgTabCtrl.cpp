@@ -11,14 +11,15 @@
 #include "TerminalDialog.h"
 #include "ThJournalDialog.h"
 
-CDlgTabCtrl::CDlgTabCtrl(Engine& engine, WindowRegistry& windows, QWidget* parent) : QTabWidget(parent)
+CDlgTabCtrl::CDlgTabCtrl(Engine& engine, WindowRegistry& windows, LmpProfileStore& profiles, QWidget* parent)
+    : QTabWidget(parent)
 {
     setObjectName(QStringLiteral("CDlgTabCtrl"));
     setDocumentMode(false);
 
     pages_[kSensorPage] = new SensorDialog(engine, windows, this);
     pages_[kTerminalPage] = new TerminalDialog(engine, windows, this);
-    pages_[kCalibrationPage] = new CalibrationDialog(engine, windows, this);
+    pages_[kCalibrationPage] = new CalibrationDialog(engine, windows, profiles, this);
     pages_[kDevicePage] = new ModbusDialog(engine, windows, this);
     pages_[kHartPage] = new HartDialog(engine, windows, this);
     pages_[kEventJournalPage] = new JournalDialog(engine, windows, this);

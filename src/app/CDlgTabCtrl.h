@@ -5,6 +5,7 @@
 #include <array>
 
 class Engine;
+class LmpProfileStore;
 class TabPage;
 class WindowRegistry;
 
@@ -24,7 +25,7 @@ public:
     static constexpr int kEventJournalPage = 5;
     static constexpr int kThresholdJournalPage = 6;
 
-    CDlgTabCtrl(Engine& engine, WindowRegistry& windows, QWidget* parent);
+    CDlgTabCtrl(Engine& engine, WindowRegistry& windows, LmpProfileStore& profiles, QWidget* parent);
 
     TabPage* Page(int index) const;
     int ShownIndex() const { return shown_; }

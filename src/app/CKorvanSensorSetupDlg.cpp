@@ -76,7 +76,7 @@ void CKorvanSensorSetupDlg::OnInitDialog()
 {
     // 1. The tab control builds the pages; page 0 is active before the
     // engine's first notification.
-    tab_ = new CDlgTabCtrl(engine_, app_.windows, this);
+    tab_ = new CDlgTabCtrl(engine_, app_.windows, app_.lmpProfileStore, this);
 
     version_ = new QLabel(StringTable::Get(StringTable::kVersionTemplate));
     version_->setObjectName(QStringLiteral("versionLine"));

@@ -150,6 +150,14 @@ bool FindLmpProfile(int kind, const QString& name, QStringList& values)
     return false;
 }
 
+QStringList LmpProfileNames(int kind)
+{
+    QStringList names;
+    for (const LmpPolyProfile& p : ProfilesOf(kind))
+        names.append(p.name);
+    return names;
+}
+
 bool StoreLmpProfile(int kind, const QString& name, const QStringList& values)
 {
     std::vector<LmpPolyProfile>& list = ProfilesOf(kind);

@@ -38,6 +38,8 @@ void SaveLmpProfiles(int kind);
 // True with the five values of the profile named exactly `name`; false with
 // `values` empty.
 bool FindLmpProfile(int kind, const QString& name, QStringList& values);
+// The names of the kind's list, in list order.
+QStringList LmpProfileNames(int kind);
 // Replaces the coefficients of an existing profile in place (false) or
 // appends a new one (true), from the first five of `values`. Nothing is
 // saved until SaveLmpProfiles.

@@ -124,6 +124,54 @@ enum Id : int {
     kCommandPrefix = 5045,    // the "@" in front of the command field
     kCsvFilter = 5046,        // the save dialogs' file types
     kAllFilesFilter = 5047,
+
+    // The sensor-type settings panels and the polynomial dialog.
+    kRowRead = 5300,
+    kRowWrite = 5301,
+    kNotANumber = 5302,
+    kAveraging = 5303,
+    kGain = 5304,
+    kLoadResistance = 5305,
+    kBiasBetween = 5306,
+    kBiasWR = 5307,
+    kBiasSign = 5308,
+    kInternalZero = 5309,
+    kInternalZeroOf = 5310,
+    kReferenceSource = 5311,
+    kReferenceVoltage = 5312,
+    kShortingFet = 5313,
+    kShortingFetOf = 5314,
+    kTempSensorHeading = 5315,
+    kCellMode = 5316,
+    kSupplyVoltage = 5317,
+    kConversionFactor = 5318,
+    kVoltageAtZero = 5319,
+    kPolyTitle = 5320,
+    kLel = 5321,
+    kHeating = 5322,
+    kBridgeBalance = 5323,
+    kOfBridge = 5324,
+    kBalance = 5325,
+    kAdcBits = 5326,
+    kTemperature = 5327,
+    kOfHeating = 5328,
+    kCoefficient = 5329,
+    kAlpha = 5330,
+    kKts = 5331,
+    kNormal = 5332,
+    kTemperatureLower = 5333,
+    kHumidityLower = 5334,
+    kMaxTemperature = 5335,
+    kMaxValue = 5336,
+    kPwmShort = 5337,
+    kParametersOf = 5338,
+    kStabilisation = 5339,
+    kProfile = 5340,
+    kSaveProfile = 5341,
+    kBiasFirst = 5342,          // "0 - 0%" … "13 - 24%", 14 items
+    kInternalZeroFirst = 5356,  // "0 - 20%", "1 - 50%", "2 - 67%"
+    kStabilisationFirst = 5359, // "T1", "Tout", "T2", "Temp"
+    kCoefficientFirst = 5363,   // "K0" … "K4"
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table

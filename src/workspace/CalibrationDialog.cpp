@@ -78,7 +78,8 @@ QPushButton* NewButton(int textId, QWidget* parent, const char* name)
 
 } // namespace
 
-CalibrationDialog::CalibrationDialog(Engine& engine, WindowRegistry& windows, QWidget* parent)
+CalibrationDialog::CalibrationDialog(Engine& engine, WindowRegistry& windows, LmpProfileStore& profiles,
+                                     QWidget* parent)
     : TabPage(engine, windows, parent)
 {
     setObjectName(QStringLiteral("CalibrationDialog"));
@@ -86,7 +87,7 @@ CalibrationDialog::CalibrationDialog(Engine& engine, WindowRegistry& windows, QW
 
     // The panels are created once, hidden and disabled; the sensor's kind
     // picks the one that is shown.
-    settingsPanels_ = {new IntdlgElchem(engine, windows, this),  new IntdlgOksik(engine, windows, this),
+    settingsPanels_ = {new IntdlgElchem(engine, windows, this, profiles), new IntdlgOksik(engine, windows, this, profiles),
                        new IntdlgEmpty(engine, windows, this),   new IntdlgTCatBrdg(engine, windows, this),
                        new IntdlgSelectSemi(engine, windows, this), new IntdlgSelectTCatpwr(engine, windows, this),
                        new IntdlgOpto(engine, windows, this)};

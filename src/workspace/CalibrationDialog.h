@@ -18,6 +18,7 @@ class FittedTextBox;
 class GraphWnd;
 
 class MgSelectChannelDlg;
+class LmpProfileStore;
 class MoreloopDlg;
 class QCheckBox;
 class QComboBox;
@@ -34,7 +35,9 @@ class WorkspacePanel;
 class CalibrationDialog : public TabPage {
     Q_OBJECT
 public:
-    CalibrationDialog(Engine& engine, WindowRegistry& windows, QWidget* parent);
+    // `profiles`: the thermo-correction profiles the polynomial dialogs of
+    // the electrochemical and oxygen panels edit.
+    CalibrationDialog(Engine& engine, WindowRegistry& windows, LmpProfileStore& profiles, QWidget* parent);
     ~CalibrationDialog() override;
 
     // The three lists' values in milliseconds, top to bottom.

@@ -1,18 +1,18 @@
 #pragma once
 
-#include "WorkspacePanel.h"
+#include "SettingsTabHolder.h"
 
-class QTabWidget;
+class IntdlgSemi;
 
 // The settings of a semiconductor sensor: its parameters and, on the
 // second tab, its heater regulation and measurement log.
-class IntdlgSelectSemi : public WorkspacePanel {
+class IntdlgSelectSemi : public SettingsTabHolder {
     Q_OBJECT
 public:
     IntdlgSelectSemi(Engine& engine, WindowRegistry& windows, QWidget* parent);
 
-    QTabWidget* Tabs() const { return tabs_; }
+    IntdlgSemi* Parameters() const { return parameters_; }
 
 private:
-    QTabWidget* tabs_ = nullptr;
+    IntdlgSemi* parameters_ = nullptr;
 };

@@ -1,21 +1,14 @@
 #include "IntdlgSelectTCatpwr.h"
 
-#include <QGroupBox>
-#include <QTabWidget>
-#include <QVBoxLayout>
-#include <QWidget>
-
-#include "StringTable.h"
+#include "IntdlgTCatpwr.h"
 
 IntdlgSelectTCatpwr::IntdlgSelectTCatpwr(Engine& engine, WindowRegistry& windows, QWidget* parent)
-    : WorkspacePanel(engine, windows, parent, StringTable::Get(StringTable::kSettingsGroup), QSize(328, 278))
+    : SettingsTabHolder(engine, windows, parent)
 {
     setObjectName(QStringLiteral("IntdlgSelectTCatpwr"));
-    // "Параметры" and "Настройка ПИД"; the second holds the heater
-    // regulation and the measurement log.
-    tabs_ = new QTabWidget(Frame());
-    tabs_->setObjectName(QStringLiteral("Tabs"));
-    tabs_->addTab(new QWidget(tabs_), StringTable::Get(StringTable::kParametersTab));
-    tabs_->addTab(new QWidget(tabs_), StringTable::Get(StringTable::kPidTab));
-    Body()->addWidget(tabs_);
+    parameters_ = new IntdlgTCatpwr(engine, windows, this);
+    // "Настройка ПИД" holds the heater regulation and the measurement log.
+    auto* pid = new QWidget(this);
+    pid->setObjectName(QStringLiteral("IntdlgTCatpwrLog"));
+    SetPages(parameters_, pid);
 }

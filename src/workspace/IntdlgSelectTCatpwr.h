@@ -1,18 +1,18 @@
 #pragma once
 
-#include "WorkspacePanel.h"
+#include "SettingsTabHolder.h"
 
-class QTabWidget;
+class IntdlgTCatpwr;
 
 // The settings of a power-balance thermocatalytic sensor: its parameters
 // and, on the second tab, its heater regulation and measurement log.
-class IntdlgSelectTCatpwr : public WorkspacePanel {
+class IntdlgSelectTCatpwr : public SettingsTabHolder {
     Q_OBJECT
 public:
     IntdlgSelectTCatpwr(Engine& engine, WindowRegistry& windows, QWidget* parent);
 
-    QTabWidget* Tabs() const { return tabs_; }
+    IntdlgTCatpwr* Parameters() const { return parameters_; }
 
 private:
-    QTabWidget* tabs_ = nullptr;
+    IntdlgTCatpwr* parameters_ = nullptr;
 };

@@ -7,4 +7,6 @@ class IntdlgTCatBrdg : public WorkspacePanel {
     Q_OBJECT
 public:
     IntdlgTCatBrdg(Engine& engine, WindowRegistry& windows, QWidget* parent);
+
+    enum Row { kHeating, kBalance, kGain, kAdcBits, kRowCount };
 };

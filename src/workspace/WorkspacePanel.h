@@ -4,10 +4,13 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
+#include "SettingsRow.h"
 #include "TabPage.h"
 #include "WindowHandle.h"
 
+class QGridLayout;
 class QGroupBox;
 class QVBoxLayout;
 
@@ -17,6 +20,13 @@ class QVBoxLayout;
 // is its activate and deactivate signal (the page enables the panel it
 // shows); unlike a page, hiding a panel ends nothing on the line — the page
 // does that when it is left itself.
+//
+// A panel is a column of settings rows. Shown, it brings its buttons up to
+// date, shows the values of a fresh copy of the sensor record and follows
+// the engine's mode changes and the record's changes; a request the engine
+// refuses only brings the buttons up to date (and tells the notify target,
+// when the page gave one). The tab holders override the activation: they
+// pass it on to the page of their selected tab.
 class WorkspacePanel : public TabPage {
     Q_OBJECT
 public:
@@ -37,8 +47,31 @@ public:
     QSize TemplateSize() const { return templateSize_; }
     QSize sizeHint() const override { return templateSize_; }
 
+    // Every "Прочитать" and "Записать" of the panel follows
+    // CommandsAccepted().
+    virtual void UpdateControls();
+    // Every value box from a fresh copy of the sensor record.
+    virtual void ShowValues();
+
+    const std::vector<SettingsRow*>& Rows() const { return rows_; }
+
+    // `count` texts of the string table from `firstId` on (list items).
+    static QStringList Texts(int firstId, int count);
+    // A row caption of one or two lines from the string table (0: none).
+    static QStringList Caption(int firstLine, int secondLine = 0);
+
 protected:
+    void OnActivate() override;
     void OnDeactivate() override;
+    void OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // A request of the panel that the engine refused.
+    virtual void OnRequestRefused();
+
+    // A row of `spec` in `grid` from `gridRow` on, its widgets children of
+    // the panel's frame.
+    SettingsRow* AddRow(QGridLayout* grid, int& gridRow, SettingsRow::Spec spec);
+    // Where the rows' widgets live: the frame, or the panel itself.
+    QWidget* Surface();
     // Where the panel's rows go.
     QVBoxLayout* Body() const { return body_; }
     QGroupBox* Frame() const { return frame_; }
@@ -47,6 +80,7 @@ protected:
     std::uint32_t notifyMessage_ = 0;
 
 private:
+    std::vector<SettingsRow*> rows_;
     QGroupBox* frame_ = nullptr;
     QVBoxLayout* body_ = nullptr;
     QSize templateSize_;
