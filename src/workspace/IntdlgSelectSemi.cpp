@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "IntdlgSemiLog.h"
 #include "StringTable.h"
 
 IntdlgSelectSemi::IntdlgSelectSemi(Engine& engine, WindowRegistry& windows, QWidget* parent)
@@ -16,6 +17,6 @@ IntdlgSelectSemi::IntdlgSelectSemi(Engine& engine, WindowRegistry& windows, QWid
     tabs_ = new QTabWidget(Frame());
     tabs_->setObjectName(QStringLiteral("Tabs"));
     tabs_->addTab(new QWidget(tabs_), StringTable::Get(StringTable::kParametersTab));
-    tabs_->addTab(new QWidget(tabs_), StringTable::Get(StringTable::kPidTab));
+    tabs_->addTab(new IntdlgSemiLog(engine, windows, tabs_), StringTable::Get(StringTable::kPidTab));
     Body()->addWidget(tabs_);
 }

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "IntdlgTCatpwrLog.h"
 #include "StringTable.h"
 
 IntdlgSelectTCatpwr::IntdlgSelectTCatpwr(Engine& engine, WindowRegistry& windows, QWidget* parent)
@@ -16,6 +17,6 @@ IntdlgSelectTCatpwr::IntdlgSelectTCatpwr(Engine& engine, WindowRegistry& windows
     tabs_ = new QTabWidget(Frame());
     tabs_->setObjectName(QStringLiteral("Tabs"));
     tabs_->addTab(new QWidget(tabs_), StringTable::Get(StringTable::kParametersTab));
-    tabs_->addTab(new QWidget(tabs_), StringTable::Get(StringTable::kPidTab));
+    tabs_->addTab(new IntdlgTCatpwrLog(engine, windows, tabs_), StringTable::Get(StringTable::kPidTab));
     Body()->addWidget(tabs_);
 }
