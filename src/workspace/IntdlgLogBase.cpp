@@ -1,6 +1,7 @@
 #include "IntdlgLogBase.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -59,6 +60,14 @@ QLineEdit* NewEdit(QWidget* parent, const QString& name, const char* initial)
     return edit;
 }
 
+// The panel shares the holder's tab with its frame: rows stand close so
+// that the log list keeps most of the height.
+void Compact(QGridLayout* layout)
+{
+    layout->setContentsMargins(6, 2, 6, 4);
+    layout->setVerticalSpacing(2);
+}
+
 // Modes in which nothing but the parameter pages' polls runs: a new log may
 // be started and read.
 bool PlainMode(int mode)
@@ -100,6 +109,7 @@ void IntdlgLogBase::BuildControls(const Initial& initial)
     // "Настройки": the heater.
     auto* settings = new QGroupBox(Text(StringTable::kSettingsGroup), this);
     auto* sl = new QGridLayout(settings);
+    Compact(sl);
     heater_ = NewButton(0, "HeaterSwitch");
     heater_->setParent(settings);
     sl->addWidget(heater_, 0, 0, 1, 5);
@@ -138,6 +148,7 @@ void IntdlgLogBase::BuildControls(const Initial& initial)
     // "Параметры лога измерений".
     auto* params = new QGroupBox(Text(StringTable::kLogParametersGroup), this);
     auto* pl = new QGridLayout(params);
+    Compact(pl);
     const int pNames[3] = {StringTable::kLogP1, StringTable::kLogP2, StringTable::kLogP3};
     for (int i = 0; i < 3; ++i) {
         auto* list = new QComboBox(params);
@@ -167,6 +178,7 @@ void IntdlgLogBase::BuildControls(const Initial& initial)
     // "Лог измерений".
     auto* log = new QGroupBox(Text(StringTable::kLogGroup), this);
     auto* ll = new QGridLayout(log);
+    Compact(ll);
     int row = 0;
     create_ = NewButton(StringTable::kLogCreate, "Create");
     create_->setParent(log);
@@ -200,6 +212,7 @@ void IntdlgLogBase::BuildControls(const Initial& initial)
     list_->header()->setSectionResizeMode(QHeaderView::Fixed);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ll->addWidget(list_, row++, 0, 1, 5);
+    list_->installEventFilter(this);
     count_ = new QLabel(log);
     count_->setObjectName(QStringLiteral("Count"));
     count_->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
@@ -221,6 +234,7 @@ void IntdlgLogBase::BuildControls(const Initial& initial)
     status_->setObjectName(QStringLiteral("Status"));
     status_->setWordWrap(true);
 
+    Body()->setSpacing(2);
     Body()->addWidget(settings);
     Body()->addWidget(params);
     Body()->addWidget(log, 1);
@@ -516,10 +530,11 @@ void IntdlgLogBase::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam
     }
 }
 
-void IntdlgLogBase::resizeEvent(QResizeEvent* event)
+bool IntdlgLogBase::eventFilter(QObject* watched, QEvent* event)
 {
-    WorkspacePanel::resizeEvent(event);
-    FitColumns();
+    if (watched == list_ && event->type() == QEvent::Resize)
+        FitColumns();
+    return WorkspacePanel::eventFilter(watched, event);
 }
 
 void IntdlgLogBase::FitColumns()

@@ -100,7 +100,7 @@ protected:
     void OnActivate() override;
     void OnDeactivate() override;
     void OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls(const Initial& initial);
