@@ -355,7 +355,17 @@ void IntdlgLogBase::OnLogChanged(std::size_t count)
 void IntdlgLogBase::Write(const SensorCommandRequest& request)
 {
     if (!engine().WriteParameter(request))
-        UpdateControls();
+        Refused();
+}
+
+void IntdlgLogBase::Refused()
+{
+    UpdateControls();
+    // Nothing was sent: the log the engine holds is still the one read, and
+    // the list shows it again.
+    RefillList();
+    const int rows = list_->topLevelItemCount();
+    count_->setText(rows == 0 ? QString() : QString::number(rows));
 }
 
 void IntdlgLogBase::OnHeaterSwitch()
@@ -431,7 +441,7 @@ void IntdlgLogBase::OnReadLog()
 {
     ClearList();
     if (!engine().ReadSensorLog()) {
-        UpdateControls();
+        Refused();
         return;
     }
     status_->setText(Text(StringTable::kReadingInProgress));
@@ -491,9 +501,8 @@ void IntdlgLogBase::OnActivate()
     ShowValues();
     ShowColumnCaptions();
     RefillList();
-    std::vector<SensorIntlogRecord> records;
-    const std::size_t n = engine().CopyIntlog(0, records);
-    count_->setText(n == 0 ? QString() : QString::number(n));
+    const int rows = list_->topLevelItemCount();
+    count_->setText(rows == 0 ? QString() : QString::number(rows));
     Register(NotificationId::ModeChanged);
     Register(NotificationId::LineTaskEvent);
     Register(NotificationId::SensorParametersChanged);

@@ -95,6 +95,8 @@ protected:
     // Hands a write to the engine; a refusal only brings the buttons up to
     // date.
     void Write(const SensorCommandRequest& request);
+    // A request the engine refused: the buttons and the list as they are.
+    void Refused();
     QPushButton* NewButton(int textId, const char* name);
 
     void OnActivate() override;

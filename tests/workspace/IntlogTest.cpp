@@ -510,7 +510,7 @@ TEST_F(IntlogPanelTest, ASensorThatFallsSilentMidReadKeepsTheRowsReadAndSavesThe
     EXPECT_EQ(f.readAll().count("\r\n"), rows + 2);
 }
 
-TEST_F(IntlogPanelTest, AFileThatCannotBeWrittenIsToldAndTheLogStays)
+TEST_F(IntlogPanelTest, AFailedSaveOrARefusedReadLosesNoRow)
 {
     IntdlgLogBase* log = OpenLogPanel("Semi", "log_records = 4\n");
     ASSERT_NE(log, nullptr);
@@ -529,6 +529,19 @@ TEST_F(IntlogPanelTest, AFileThatCannotBeWrittenIsToldAndTheLogStays)
     answers.next.clear();
     ASSERT_TRUE(Press(log->SaveButton()));
     EXPECT_EQ(hooks_.boxes.size(), 1u);
+
+    // With the page's poll running the engine refuses a log read: the rows
+    // read before stay in the list.
+    QTest::mouseClick(Page()->ConcentrationCheck(), Qt::LeftButton);
+    ASSERT_TRUE(PumpUntilMode(Engine::kModeCalibrationPolling));
+    PumpQueued();
+    EXPECT_FALSE(log->LogRead()->isEnabled());
+    sim_->Detector().Received().Clear();
+    log->OnReadLog();
+    EXPECT_EQ(log->LogList()->topLevelItemCount(), 3);
+    EXPECT_EQ(log->CountLabel()->text(), "3");
+    PumpQueued();
+    EXPECT_TRUE(ReceivedStarting("@WCL1").empty());
 }
 
 TEST_F(IntlogPanelTest, PowerBalanceLogGraphStepsByThePeriodAndOpensOnce)
