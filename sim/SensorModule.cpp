@@ -630,8 +630,12 @@ void SensorModule::StartLog(double seconds)
                 default: break;
                 }
             }
-            fields.push_back(v);
+            // The sensor sends the selected quantities side by side and
+            // leaves out those set to none; the line keeps its three fields.
+            if (!v.empty())
+                fields.push_back(v);
         }
+        fields.resize(3);
         log_.push_back(Join(fields, ';'));
     }
 }

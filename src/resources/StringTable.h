@@ -172,6 +172,38 @@ enum Id : int {
     kInternalZeroFirst = 5356,  // "0 - 20%", "1 - 50%", "2 - 67%"
     kStabilisationFirst = 5359, // "T1", "Tout", "T2", "Temp"
     kCoefficientFirst = 5363,   // "K0" … "K4"
+
+    // The measurement-log panels.
+    kReadingInProgress = 245, // "Производится чтение..."
+    kHeaterOn = 292,
+    kHeaterOff = 293,
+    kLogHeaterTemperature = 5400,
+    kLogHeating = 5401,
+    kLogCoefficients = 5402,
+    kLogPid = 5403,
+    kLogP = 5404,
+    kLogI = 5405,
+    kLogD = 5406,
+    kLogRead = 5407,
+    kLogWrite = 5408,
+    kLogParametersGroup = 5409,
+    kLogP1 = 5410,
+    kLogP2 = 5411,
+    kLogP3 = 5412,
+    kLogPeriod = 5413,
+    kLogGroup = 5414,
+    kLogStartCondition = 5415,
+    kLogChannel = 5416,
+    kLogCreate = 5417,
+    kLogSave = 5418,
+    kLogGraph = 5419,
+    kLogNumberColumn = 5420,
+    kLogReadDone = 5430,     // "%1" the number of records
+    kLogReadNothing = 5431,
+    kLogNoPeriod = 5432,
+    kLogSaveFailed = 5433,   // "%1" the path, "%2" the reason
+    kLogSaved = 5434,        // "%1" the path, "%2" the number of records
+    kLogEmpty = 5435,
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table

@@ -21,6 +21,7 @@
 #include "GraphWnd.h"
 #include "IntdlgElchem.h"
 #include "IntdlgEmpty.h"
+#include "IntdlgLogBase.h"
 #include "IntdlgOksik.h"
 #include "IntdlgOpto.h"
 #include "IntdlgSelectSemi.h"
@@ -117,12 +118,19 @@ CalibrationDialog::CalibrationDialog(Engine& engine, WindowRegistry& windows, Lm
     moreDialogs_ = {new MoreloopSemiDlg(engine, windows, this), new MoreloopElchemDlg(engine, windows, this),
                     new MoreloopTCatBrdg(engine, windows, this), new MoreloopTCatpwr(engine, windows, this)};
     channelDialog_ = new MgSelectChannelDlg(engine, windows, this);
+
+    // The measurement-log panels on the holders' second tabs take the line
+    // from the page's poll and ask for the log graph through the page.
+    for (IntdlgLogBase* log : findChildren<IntdlgLogBase*>())
+        log->SetLogMessages(Handle(), WM_CALIB_LOG_TAKES_LINE, WM_CALIB_SHOW_LOG_GRAPH);
 }
 
 CalibrationDialog::~CalibrationDialog()
 {
-    // The multigas graph is a window of its own, not a child of the page.
+    // The multigas and log graphs are windows of their own, not children
+    // of the page.
     delete multigasGraph_.data();
+    delete logGraph_.data();
 }
 
 const std::vector<std::uint32_t>& CalibrationDialog::PollPeriodsMs()
@@ -563,6 +571,16 @@ void CalibrationDialog::CloseMultigasGraph()
         multigasGraph_->close();
 }
 
+void CalibrationDialog::OpenLogGraph()
+{
+    if (logGraph_ != nullptr)
+        return;
+    logGraph_ = new IntlogGraphFrame(engine(), windows());
+    logGraph_->resize(600, 400);
+    logGraph_->move(mapToGlobal(QPoint(0, 0)));
+    logGraph_->show();
+}
+
 void CalibrationDialog::OnChannel()
 {
     if (channelDialog_->IsOpen())
@@ -625,6 +643,8 @@ void CalibrationDialog::OnDeactivate()
     CloseMultigasGraph();
     multigas_->setChecked(false);
     multigasOn_ = false;
+    if (logGraph_ != nullptr)
+        logGraph_->close();
     UpdateControls();
 }
 
@@ -677,6 +697,9 @@ void CalibrationDialog::OnWindowMessage(std::uint32_t message, std::uintptr_t wP
         CloseMultigasGraph();
         ApplyPollSettings();
         SelectGraphSeries();
+        return;
+    case WM_CALIB_SHOW_LOG_GRAPH:
+        OpenLogGraph();
         return;
     case WM_CALIB_MULTIGAS_CLOSED:
         multigas_->setChecked(false);

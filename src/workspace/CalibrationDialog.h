@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CalibrationPollSettings.h"
+#include "IntlogGraphFrame.h"
 #include "MgMultiGraphFrame.h"
 #include "SensorCalibrationLoopMeasurementsPoint.h"
 #include "SensorKind.h"
@@ -89,6 +90,8 @@ public:
     MgSelectChannelDlg* ChannelDialog() const { return channelDialog_; }
     // The multigas graph window while it is open.
     MgMultiGraphFrame* MultigasGraph() const { return multigasGraph_; }
+    // The log graph window while it is open.
+    IntlogGraphFrame* LogGraph() const { return logGraph_; }
     const QString& MeasurementFilePath() const { return filePath_; }
     // The series the graph shows (slot numbers, -1 unused).
     const std::array<int, 4>& GraphSeries() const { return series_; }
@@ -115,6 +118,7 @@ private:
     void OnChannel();
     void ShowChannelCaption();
     void CloseMultigasGraph();
+    void OpenLogGraph();
     MoreloopDlg* OpenMoreDialog() const;
     static bool RereadAllowed(int mode);
     static bool PollIdle(int mode);
@@ -151,6 +155,7 @@ private:
     std::array<MoreloopDlg*, SensorKindTable::kMoreDialogCount> moreDialogs_{};
     MgSelectChannelDlg* channelDialog_ = nullptr;
     QPointer<MgMultiGraphFrame> multigasGraph_;
+    QPointer<IntlogGraphFrame> logGraph_;
     SensorKind settingsKind_ = SensorKind::Unknown;
     SensorKind calibrationKind_ = SensorKind::Unknown;
     // Whether an additional-parameters dialog and the channel dialog were

@@ -1,6 +1,7 @@
 #include "IntdlgSelectSemi.h"
 
 #include "IntdlgSemi.h"
+#include "IntdlgSemiLog.h"
 
 IntdlgSelectSemi::IntdlgSelectSemi(Engine& engine, WindowRegistry& windows, QWidget* parent)
     : SettingsTabHolder(engine, windows, parent)
@@ -8,7 +9,5 @@ IntdlgSelectSemi::IntdlgSelectSemi(Engine& engine, WindowRegistry& windows, QWid
     setObjectName(QStringLiteral("IntdlgSelectSemi"));
     parameters_ = new IntdlgSemi(engine, windows, this);
     // "Настройка ПИД" holds the heater regulation and the measurement log.
-    auto* pid = new QWidget(this);
-    pid->setObjectName(QStringLiteral("IntdlgSemiLog"));
-    SetPages(parameters_, pid);
+    SetPages(parameters_, new IntdlgSemiLog(engine, windows, this));
 }

@@ -1,6 +1,7 @@
 #include "IntdlgSelectTCatpwr.h"
 
 #include "IntdlgTCatpwr.h"
+#include "IntdlgTCatpwrLog.h"
 
 IntdlgSelectTCatpwr::IntdlgSelectTCatpwr(Engine& engine, WindowRegistry& windows, QWidget* parent)
     : SettingsTabHolder(engine, windows, parent)
@@ -8,7 +9,5 @@ IntdlgSelectTCatpwr::IntdlgSelectTCatpwr(Engine& engine, WindowRegistry& windows
     setObjectName(QStringLiteral("IntdlgSelectTCatpwr"));
     parameters_ = new IntdlgTCatpwr(engine, windows, this);
     // "Настройка ПИД" holds the heater regulation and the measurement log.
-    auto* pid = new QWidget(this);
-    pid->setObjectName(QStringLiteral("IntdlgTCatpwrLog"));
-    SetPages(parameters_, pid);
+    SetPages(parameters_, new IntdlgTCatpwrLog(engine, windows, this));
 }

@@ -1,5 +1,8 @@
 #include "AppTestSupport.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
+
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -80,6 +83,27 @@ UiHooks::~UiHooks()
 {
     MessageBoxes::SetHook({});
     ModalDialogs::SetHook({});
+}
+
+SaveDialogAnswers::SaveDialogAnswers(UiHooks& hooks) : hooks_(hooks)
+{
+    hooks_.onDialog = [this](QDialog& d) {
+        auto* files = qobject_cast<QFileDialog*>(&d);
+        if (files == nullptr)
+            return int(QDialog::Rejected);
+        const QStringList offered = files->selectedFiles();
+        requests.push_back({offered.isEmpty() ? QString() : QFileInfo(offered.first()).fileName(),
+                            files->defaultSuffix()});
+        if (next.isEmpty())
+            return int(QDialog::Rejected);
+        files->selectFile(next);
+        return int(QDialog::Accepted);
+    };
+}
+
+SaveDialogAnswers::~SaveDialogAnswers()
+{
+    hooks_.onDialog = nullptr;
 }
 
 std::vector<QString> UiHooks::Texts() const

@@ -73,6 +73,24 @@ public:
     std::vector<QString> Texts() const;
 };
 
+// The save dialogs (QFileDialog through the modal-dialog hook), answered
+// by the test: the next path to give (empty: cancel) and what each dialog
+// offered.
+class SaveDialogAnswers {
+public:
+    struct Request {
+        QString defaultName;
+        QString defaultExtension;
+    };
+    explicit SaveDialogAnswers(UiHooks& hooks);
+    ~SaveDialogAnswers();
+    QString next;
+    std::vector<Request> requests;
+
+private:
+    UiHooks& hooks_;
+};
+
 // The main window in a test: its own config folder, answered message boxes
 // and dialogs, and start-up as the application object runs it, with a
 // recorder of the engine's mode changes registered before the window

@@ -317,6 +317,20 @@ TEST(SensorText, MeasurementLogGivesOneRecordPerRequestThenRefuses)
         EXPECT_TRUE(IsNumber(f)) << f;  // heater temperature, heater resistance, PWM
 }
 
+TEST(SensorText, MeasurementLogSendsTheSelectedQuantitiesSideBySide)
+{
+    // P1 none, P2 PWM, P3 sensor resistance: the line starts with the PWM.
+    RunningSim s("[detector]\nkind = Semi\nlog_records = 2\nparam.LP = 0,4,5,9\n");
+    auto line = s.DeviceClient();
+    ASSERT_EQ(line->Ask("@WCTG 680429,400").rfind("@RA", 0), 0u);
+    const auto fields = Split(line->Ask("@WCL1 680429,1"), ';');
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_TRUE(IsNumber(fields[0])) << fields[0];
+    EXPECT_EQ(fields[0].find('.'), std::string::npos) << "a PWM count";
+    EXPECT_TRUE(IsNumber(fields[1])) << fields[1];
+    EXPECT_TRUE(fields[2].empty());
+}
+
 TEST(SensorText, MultigasReportFollowsChannelAndRackSet)
 {
     RunningSim s;

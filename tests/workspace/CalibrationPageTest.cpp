@@ -51,37 +51,6 @@ QStringList Items(const QComboBox* list)
     return out;
 }
 
-// The save dialogs, answered by the test: the next path to give (empty:
-// cancel) and what each dialog offered.
-class FileDialogAnswers {
-public:
-    struct Request {
-        QString defaultName;
-        QString defaultExtension;
-    };
-    explicit FileDialogAnswers(UiHooks& hooks) : hooks_(hooks)
-    {
-        hooks_.onDialog = [this](QDialog& d) {
-            auto* files = qobject_cast<QFileDialog*>(&d);
-            if (files == nullptr)
-                return int(QDialog::Rejected);
-            const QStringList offered = files->selectedFiles();
-            requests.push_back({offered.isEmpty() ? QString() : QFileInfo(offered.first()).fileName(),
-                                files->defaultSuffix()});
-            if (next.isEmpty())
-                return int(QDialog::Rejected);
-            files->selectFile(next);
-            return int(QDialog::Accepted);
-        };
-    }
-    ~FileDialogAnswers() { hooks_.onDialog = nullptr; }
-    QString next;
-    std::vector<Request> requests;
-
-private:
-    UiHooks& hooks_;
-};
-
 class CalibrationPageTest : public MainWindowFixture {
 protected:
     static constexpr int kDevicePort = 1;
@@ -328,7 +297,7 @@ TEST_F(CalibrationPageTest, SwitchingTheOnlyReadOffStopsThePollAndEmptiesTheGrap
 
 TEST_F(CalibrationPageTest, ToFileCancelledStaysOff)
 {
-    FileDialogAnswers files(hooks_);
+    SaveDialogAnswers files(hooks_);
     OpenOnPage(Scenario("OptoMIP"));
     QTest::mouseClick(Page()->ToFileCheck(), Qt::LeftButton);
     PumpQueued();
@@ -342,7 +311,7 @@ TEST_F(CalibrationPageTest, ToFileCancelledStaysOff)
 
 TEST_F(CalibrationPageTest, ToFileWritesTheMeasurementFileAndLeavingThePageClosesIt)
 {
-    FileDialogAnswers files(hooks_);
+    SaveDialogAnswers files(hooks_);
     QTemporaryDir dir;
     const QString path = dir.path() + "/замеры/looplog.csv";
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
@@ -391,7 +360,7 @@ TEST_F(CalibrationPageTest, ToFileWritesTheMeasurementFileAndLeavingThePageClose
 
 TEST_F(CalibrationPageTest, TheExchangeLogStartsAndStopsAndEndsWithThePage)
 {
-    FileDialogAnswers files(hooks_);
+    SaveDialogAnswers files(hooks_);
     QTemporaryDir dir;
     const QString path = dir.path() + "/log.txt";
     OpenOnPage(Scenario("OptoMIP"));
