@@ -444,6 +444,8 @@ void Engine::NotifyThresholdJournalData() { Post(NotificationId::ThresholdJourna
 void Engine::NotifyMeasurementsChanged() { Post(NotificationId::MeasurementsChanged, 0, 0); }
 void Engine::NotifySensorLogChanged(std::uint32_t count) { Post(NotificationId::SensorLogChanged, count, 0); }
 void Engine::NotifyTerminalLogChanged(std::uint32_t count) { Post(NotificationId::TerminalLogChanged, count, 0); }
+void Engine::NotifyMeasurementFileFailed() { Post(NotificationId::MeasurementFileFailed, 0, 0); }
+void Engine::NotifyCalibrationNotSent() { Post(NotificationId::CalibrationNotSent, 0, 0); }
 
 void Engine::NotifyEvent() { Post(NotificationId::HartEvent, 0, 0); }
 void Engine::NotifyDataChanged() { Post(NotificationId::HartDataChanged, 0, 0); }

@@ -583,6 +583,22 @@ int SensorModbusInterface::WriteHeater(bool on)
     return WriteParameter(request);
 }
 
+void SensorModbusInterface::SwitchHeaterOffAfterStop()
+{
+    std::string password;
+    {
+        TCsLock lock(dataLock_);
+        password = calibrationPassword_;
+        sensor_.heater.Clear();
+    }
+    std::string held;
+    if (commands_.WriteText(Cmd::kWriteHeater, password, "0", held, false)) {
+        TCsLock lock(dataLock_);
+        sensor_.heater.Store(held);
+    }
+    NotifySensorParametersChanged();
+}
+
 int SensorModbusInterface::CalibratePoint1(const std::string& text)
 {
     return WriteTextInto(Cmd::kCalibrateC1, &SensorParameters::c1, text);
