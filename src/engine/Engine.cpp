@@ -175,6 +175,10 @@ int Engine::RereadParameter(int code)
 
 int Engine::WriteParameter(const SensorCommandRequest& request)
 {
+    // A value the line cannot carry is refused before anything stops; the
+    // page tells why (CheckWriteRequest).
+    if (CheckWriteRequest(request) != SensorValueProblem::None)
+        return 0;
     if (!AcceptsSingleCommand(mode) || (mode == kModeCalibrationPolling && IsPollBusy()))
         return 0;
     // A calibration point during cyclic heating must run inside the loop,

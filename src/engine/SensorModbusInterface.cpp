@@ -230,7 +230,7 @@ bool SensorModbusInterface::StartReread(int code)
 
 bool SensorModbusInterface::StartWrite(const SensorCommandRequest& request)
 {
-    if (!CanStart())
+    if (!CanStart() || CheckWriteRequest(request) != SensorValueProblem::None)
         return false;
     {
         TCsLock lock(dataLock_);
@@ -376,6 +376,8 @@ void SensorModbusInterface::SetFileOs(FileOs& os)
 
 bool SensorModbusInterface::QueueCalibrationCommand(const SensorCommandRequest& request)
 {
+    if (CheckWriteRequest(request) != SensorValueProblem::None)
+        return false;
     {
         TCsLock lock(dataLock_);
         if (state_.load() != kTaskCalibrationPolling || pollSettings_.cyclic == 0)

@@ -22,6 +22,7 @@
 #include "SensorIntlog.h"
 #include "SensorParameters.h"
 #include "SensorTerminalLog.h"
+#include "SensorValueText.h"
 #include "TCriticalSection.h"
 
 // The device line worker: one serial port that carries the sensor's text
@@ -234,6 +235,14 @@ public:
     int ReadDeviceCalibrationDate();
     int ReadDeviceConcentration();
     int ReadDeviceClock();
+
+    // Whether the texts of a write can go to the sensor as its command sends
+    // them: the one place that decides it for every write. A value sent as a
+    // number (code 36) may have a decimal comma; any other value may not have
+    // a comma, and none a line break; a number must fit its field. Pages show
+    // SensorValueProblemText of the result; StartWrite and
+    // QueueCalibrationCommand refuse a request that has a problem.
+    static SensorValueProblem CheckWriteRequest(const SensorCommandRequest& request);
 
     // One write by command code; 0 only on a stop.
     int WriteParameter(const SensorCommandRequest& request);

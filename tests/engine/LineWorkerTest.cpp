@@ -345,8 +345,9 @@ TEST_P(MeasurementFileFailure, IsToldAndPollingGoesOn)
     EXPECT_NE(status.text.find(s.filePath), std::string::npos) << status.text;
     // Told once, not once per lost line.
     EXPECT_EQ(worker_->Count(NotificationId::MeasurementFileFailed), 1u);
-    if (!c.inMissingFolder)
+    if (!c.inMissingFolder) {
         EXPECT_GE(status.linesLost, 3u);   // the heading and the points so far
+    }
     ASSERT_TRUE(worker_->UpdatePollSettings(CalibrationPollSettings{}));
 }
 
@@ -658,6 +659,66 @@ TEST_F(LineWorkerTest, WriteOfTheLowerExplosiveLimitSendsOneDecimal)
     worker_->CopySensorParameters(sp);
     EXPECT_EQ(sp.le.valid, 1u);
     EXPECT_EQ(sp.le.text, "12.3");
+}
+
+// What a Russian keyboard types: a decimal comma is the point where the value
+// goes as a number, and refused (nothing sent, the task not started) where it
+// would split a text field.
+struct TypedValueCase {
+    const char* name;
+    int code;
+    std::vector<std::string> texts;
+    SensorValueProblem problem;
+    std::vector<std::string> sent;
+};
+
+TEST_F(LineWorkerTest, TypedValuesAreSentOrRefusedByOneRule)
+{
+    StartSim("[detector]\nkind = OptoDyn\n");
+    using P = SensorValueProblem;
+    const TypedValueCase cases[] = {
+        {"leDecimalComma", 36, {"12,345"}, P::None, {"@WCLE 680429,12.3"}},
+        {"leTooLarge", 36, {"1e70"}, P::TooLarge, {}},
+        {"leOverLongDigits", 36, {std::string(400, '9')}, P::TooLarge, {}},
+        {"leNotANumber", 36, {"abc"}, P::NotANumber, {}},
+        {"textComma", 1, {"0,5"}, P::Comma, {}},
+        {"textPoint", 1, {"0.5"}, P::None, {"@WCV1 680429,0.5"}},
+        {"fourthFieldComma", 32, {"1", "2", "3", "6,0"}, P::Comma, {}},
+        {"coefficientLineBreak", 17, {"1", "2", "3", "4", "5\r\n@WMMC"}, P::LineBreak, {}},
+        {"channelComma", 37, {"1,2"}, P::Comma, {}},
+    };
+    std::size_t events = 0;
+    for (const TypedValueCase& c : cases) {
+        SensorCommandRequest r;
+        r.code = c.code;
+        for (std::size_t i = 0; i < c.texts.size(); ++i)
+            r.texts[i] = c.texts[i];
+        EXPECT_EQ(W::CheckWriteRequest(r), c.problem) << c.name;
+        ClearReceived();
+        const bool started = worker_->StartWrite(r);
+        EXPECT_EQ(started, c.problem == P::None) << c.name;
+        if (started) {
+            ASSERT_TRUE(AwaitTaskEvent(++events)) << c.name;
+            worker_->StopThread();
+        }
+        EXPECT_EQ(Received(), c.sent) << c.name;
+    }
+    SensorParameters sp;
+    worker_->CopySensorParameters(sp);
+    EXPECT_EQ(sp.le.text, "12.3");
+
+    // The cyclic loop's queue follows the same rule.
+    CalibrationPollSettings s;
+    s.cyclic = 1;
+    s.cyclePeriodMs = 600000;
+    s.readConcentration = 1;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    SensorCommandRequest calibrate;
+    calibrate.code = 3;
+    calibrate.texts[0] = "2,5";
+    EXPECT_FALSE(worker_->QueueCalibrationCommand(calibrate));
+    calibrate.texts[0] = "2.5";
+    EXPECT_TRUE(worker_->QueueCalibrationCommand(calibrate));
 }
 
 TEST_F(CodeTableTest, EveryRereadCodeSendsItsRead)

@@ -341,6 +341,16 @@ const std::vector<CommandCase>& Cases()
         {"WriteLEEmptyAnswerReadsZero", WriteLE("pw", 3.0), "@WCLE pw,3.0", "@RALE", true, {"0"}},
         {"WriteLEEmptyPasswordSendsNothing", WriteLE("", 12.345), nullptr, nullptr, false, {}},
         {"WriteLEWrongAnswerFails", WriteLE("pw", 1.0), "@WCLE pw,1.0", "@RALP 1.0", false, {}},
+        // Too large for the field ("%.1f" gives 72 characters): refused, not cut.
+        {"WriteLETooLargeSendsNothing", WriteLE("pw", 1e70), nullptr, nullptr, false, {}},
+
+        // A comma would split the value into two fields on the line.
+        {"WriteCommaValueSendsNothing", WriteText(C::kWriteV1, "pw", "0,5"), nullptr, nullptr, false, {}},
+        {"WriteFieldsCommaValueSendsNothing", WriteFields(C::kWritePI, "pw", {"10", "0,5", "2"}), nullptr, nullptr,
+         false, {}},
+        {"WriteKCommaValueSendsNothing", WriteK(1, "pw", "1,5"), nullptr, nullptr, false, {}},
+        {"WriteCommaPasswordSendsNothing", WriteText(C::kWriteV1, "p,w", "0.5"), nullptr, nullptr, false, {}},
+        {"SelectChannelCommaSendsNothing", SelectChannel("1,2"), nullptr, nullptr, false, {}},
 
         // Factory settings: the password goes out even when empty.
         {"SaveFactory", SaveFactory("wr"), "@WMMC wr,1", "@RAMC 1", true, {}},
