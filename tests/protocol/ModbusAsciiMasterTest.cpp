@@ -1,7 +1,12 @@
 // The sensor's text exchange against a scripted line in virtual time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -229,6 +234,94 @@ TEST_F(ExchangeLogTest, UnopenableLogFileLeavesLoggingOff)
 {
     EXPECT_FALSE(master_.StartLog("/nonexistent-dir/log.txt"));
     EXPECT_FALSE(master_.IsLogActive());
+}
+
+// A line shared by two threads: each command is answered right after it is
+// written with the answer of its own keyword ("@RRIS" by "@RAIS 1"); the
+// first exchange, at its first wait for the answer, holds the line open
+// until the second thread has written or has had half a second to try.
+class SharedLine : public IConnector, public ITimeSource {
+public:
+    bool Write(int, const std::uint8_t* data, int length) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::string command(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
+        line_ += command;
+        pending_ += "@RA" + command.substr(3, 2) + " " + std::to_string(++writes_) + "\r\n";
+        changed_.notify_all();
+        return true;
+    }
+    bool Read(int, std::uint8_t* buffer, int capacity, int& count) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        count = static_cast<int>(std::min<std::size_t>(pending_.size(), static_cast<std::size_t>(capacity)));
+        std::memcpy(buffer, pending_.data(), static_cast<std::size_t>(count));
+        pending_.erase(0, static_cast<std::size_t>(count));
+        return true;
+    }
+    void PurgeInput() override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pending_.clear();
+    }
+    void Close() override {}
+
+    void SleepMs(std::uint32_t) override
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (held_)
+            return;
+        held_ = true;
+        inside_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::milliseconds(500), [this] { return writes_ >= 2; });
+    }
+    std::uint32_t TickMs() override { return 0; }
+    std::tm LocalNow() override { return std::tm{}; }
+
+    void AwaitFirstExchangeInside()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return inside_; });
+    }
+    std::string Line()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return line_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string line_;
+    std::string pending_;
+    int writes_ = 0;
+    bool held_ = false;
+    bool inside_ = false;
+};
+
+// Without the exchange lock the second command would go out while the first
+// waits for its answer, and the first would take both answers as its own.
+TEST(TextExchangeThreads, SecondCommandWaitsForTheFirstAnswer)
+{
+    auto owned = std::make_unique<SharedLine>();
+    SharedLine* line = owned.get();
+    ModbusAsciiMaster master;
+    master.SetTimeSource(line);
+    ASSERT_TRUE(master.Open(std::move(owned)));
+
+    std::string first, second;
+    bool firstOk = false, secondOk = false;
+    std::thread a([&] { firstOk = master.Request("@RRIS", "@RAIS", first, false); });
+    line->AwaitFirstExchangeInside();
+    std::thread b([&] { secondOk = master.Request("@RRID", "@RAID", second, false); });
+    a.join();
+    b.join();
+    EXPECT_TRUE(firstOk);
+    EXPECT_TRUE(secondOk);
+    EXPECT_EQ(first, "1");
+    EXPECT_EQ(second, "2");
+    EXPECT_EQ(line->Line(), "@RRIS\r\n@RRID\r\n");
 }
 
 TEST_F(TextExchangeTest, ExchangesFromTwoThreadsDoNotInterleave)

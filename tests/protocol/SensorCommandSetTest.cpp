@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include <clocale>
 #include <cstdio>
 #include <functional>
@@ -140,14 +142,21 @@ Call WriteK(unsigned index, std::string password, std::string value)
     };
 }
 
+// printf of the C locale ("%g", "%.1f"), whatever locale the test process
+// runs in: the expectations must not follow the locale the code must ignore.
+std::string CFormat(double value, std::chars_format format, int precision)
+{
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, format, precision);
+    return std::string(text, result.ptr);
+}
+
 Call WriteLE(std::string password, double value)
 {
     return [=](SensorCommandSet& set, Outputs& got) {
         double held = -1.0;
         const bool ok = set.WriteLE(password, value, held, false);
-        char text[64];
-        std::snprintf(text, sizeof text, "%g", held);
-        got = {text};
+        got = {CFormat(held, std::chars_format::general, 6)};
         return ok;
     };
 }
@@ -629,8 +638,7 @@ TEST(commandset_Operations, LeFormatIsPrintfOneDecimal)
 {
     const double values[] = {0.0, 0.05, 0.15, 0.25, 0.35, 1.45, 2.675, 12.345, 12.35, 99.95, -0.04, -12.345, 1e6 + 0.05};
     for (const double value : values) {
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "@WCLE pw,%.1f", value);
+        const std::string expected = "@WCLE pw," + CFormat(value, std::chars_format::fixed, 1);
         Bench bench;
         bench.Answer("@RALE 0");
         double held = 0;
