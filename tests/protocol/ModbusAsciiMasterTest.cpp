@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <thread>
 
@@ -322,6 +324,96 @@ TEST(TextExchangeThreads, SecondCommandWaitsForTheFirstAnswer)
     EXPECT_EQ(first, "1");
     EXPECT_EQ(second, "2");
     EXPECT_EQ(line->Line(), "@RRIS\r\n@RRID\r\n");
+}
+
+// The log in a folder with a Cyrillic name (on Windows the narrow C runtime
+// cannot open such a path), and a second program that wants to write the
+// same file while it is open.
+TEST_F(ExchangeLogTest, CyrillicFolderWorksAndASecondWriterIsRefused)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        std::filesystem::path(u8"журнал обмена " + std::u8string(u8"№") +
+                              std::u8string(reinterpret_cast<const char8_t*>(std::to_string(::getpid()).c_str())));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / u8"log.txt";
+    const std::u8string u8 = file.u8string();
+    const std::string utf8(u8.begin(), u8.end());
+
+    ASSERT_TRUE(master_.StartLog(utf8));
+    line_->AddReply(TextBytes("@RAIS 42\r\n"));
+    std::string answer;
+    ASSERT_TRUE(master_.Request("@RRIS", "@RAIS", answer, false));
+
+    ModbusAsciiMaster other;
+    EXPECT_FALSE(other.StartLog(utf8));
+    EXPECT_FALSE(other.IsLogActive());
+    master_.StopLog();
+
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    in.close();
+    EXPECT_EQ(bytes, "2024.03.05 14:07:31 @RRIS -> @RAIS 42\r\n");
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+}
+
+// A clock whose first sleep (inside the first exchange, with the exchange
+// lock held) lasts until the test lets it go.
+class HeldSleep : public ITimeSource {
+public:
+    void SleepMs(std::uint32_t) override
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (used_)
+            return;
+        used_ = true;
+        inside_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+    }
+    std::uint32_t TickMs() override { return 0; }
+    std::tm LocalNow() override { return std::tm{}; }
+
+    void AwaitInside()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return inside_; });
+    }
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool used_ = false;
+    bool inside_ = false;
+    bool released_ = false;
+};
+
+TEST(TextExchangeLog, IsLogActiveDoesNotWaitForARunningExchange)
+{
+    HeldSleep clock;
+    VirtualTime lineTime;
+    ModbusAsciiMaster master;
+    master.SetTimeSource(&clock);
+    ASSERT_TRUE(master.Open(std::make_unique<ScriptedConnector>(lineTime)));
+    std::thread exchange([&] {
+        std::string answer;
+        master.Request("@RRIS", "@RAIS", answer, false);
+    });
+    clock.AwaitInside();
+    auto asked = std::async(std::launch::async, [&] { return master.IsLogActive(); });
+    // Generous: only a wait on the exchange lock makes it miss.
+    const bool answered = asked.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    clock.Release();
+    exchange.join();
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(asked.get());
 }
 
 TEST_F(TextExchangeTest, ExchangesFromTwoThreadsDoNotInterleave)
