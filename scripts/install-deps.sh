@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev
   locales
   g++-mingw-w64-x86-64-posix wine wine64 googletest python3
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -34,7 +34,9 @@ std::map<std::string, std::string> Defaults(int kind)
     p["IM"] = "Korvan";
     p["SS"] = "2.14";
     p["CL"] = "0";
-    p["SF"] = "KSD-FW,1.02,A3F9C1";
+    // Name, number and identifier: the device page edits the last two as
+    // digits only, so the default gives it digits.
+    p["SF"] = "KSD-FW,102,31054217";
     p["C1"] = "0";
     switch (kind) {
     case kOptoDyn:

@@ -121,13 +121,23 @@ void Simulator::Start()
         o.idleGapMs = options_.idleGapMs;
         return o;
     };
+    // The device a line talks to: itself, or itself with its record.
+    auto device = [&](LineDevice& d, const char* name) -> LineDevice& {
+        if (!transcript_)
+            return d;
+        recorded_.push_back(std::make_unique<RecordedLineDevice>(d, name, transcript_));
+        return *recorded_.back();
+    };
     try {
+        if (!options_.recordFile.empty())
+            transcript_ = std::make_shared<LineTranscript>(options_.recordFile);
         if (options_.devicePort)
-            deviceLine_ = std::make_unique<PtyLine>(*detector_, options(*options_.devicePort, 9600, 10));
+            deviceLine_ = std::make_unique<PtyLine>(device(*detector_, "device"), options(*options_.devicePort, 9600, 10));
         if (options_.hartPort && HartLine() != nullptr)
-            hartLine_ = std::make_unique<PtyLine>(*HartLine(), options(*options_.hartPort, 1200, 11));
+            hartLine_ = std::make_unique<PtyLine>(device(*HartLine(), "hart"), options(*options_.hartPort, 1200, 11));
         if (options_.multigasPort)
-            multigasLine_ = std::make_unique<PtyLine>(*rack_, options(*options_.multigasPort, 9600, 10));
+            multigasLine_ =
+                std::make_unique<PtyLine>(device(*rack_, "multigas"), options(*options_.multigasPort, 9600, 10));
     } catch (...) {
         Stop();
         throw;
@@ -140,6 +150,8 @@ void Simulator::Stop()
     deviceLine_.reset();
     hartLine_.reset();
     multigasLine_.reset();
+    recorded_.clear();
+    transcript_.reset();
     running_ = false;
 }
 

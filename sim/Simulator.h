@@ -9,6 +9,7 @@
 #include "LineDevice.h"
 #include "MultigasRack.h"
 #include "MultigasState.h"
+#include "LineTranscript.h"
 #include "PtyLine.h"
 #include "Scenario.h"
 
@@ -32,6 +33,7 @@ public:
         bool pace = false;                 // answers at the line's baud rate
         unsigned answerDelayMs = 0;        // reaction time before every answer
         unsigned idleGapMs = 20;           // quiet time that ends a partial request
+        std::string recordFile;            // set: every request and answer goes there (LineTranscript)
     };
 
     // Builds the devices and applies the scenario; throws ScenarioError
@@ -94,6 +96,10 @@ private:
 #ifdef KORVAN_SIM_HAS_HART
     std::unique_ptr<HartDevice> hart_;
 #endif
+    // The record of requests and answers, and the devices as the lines see
+    // them when it is kept.
+    std::shared_ptr<LineTranscript> transcript_;
+    std::vector<std::unique_ptr<RecordedLineDevice>> recorded_;
     std::unique_ptr<PtyLine> deviceLine_;
     std::unique_ptr<PtyLine> hartLine_;
     std::unique_ptr<PtyLine> multigasLine_;

@@ -31,6 +31,8 @@ void Usage(std::ostream& out)
            "  --answer-delay MS     reaction time before every answer (default 0)\n"
            "  --fault TARGET=FAULT   arm a fault on the device line, e.g. '@RRIS=late 1500',\n"
            "                        'F4:2048=exception 11', '*=garbage'; may be repeated\n"
+           "  --record FILE         write every request and answer to FILE, one line each\n"
+           "                        (time, line, -> or <-, the text or the bytes in hex)\n"
            "  --help                show this text\n";
 }
 
@@ -85,6 +87,8 @@ int main(int argc, char** argv)
             port(options.multigasPort);
         } else if (a == "--scenario") {
             value(options.scenarioFile);
+        } else if (a == "--record") {
+            value(options.recordFile);
         } else if (a == "--pace") {
             options.pace = true;
         } else if (a == "--answer-delay") {
@@ -149,6 +153,8 @@ int main(int argc, char** argv)
                   << "\n";
         if (options.pace)
             std::cout << "Answers paced at the line rate.\n";
+        if (!options.recordFile.empty())
+            std::cout << "Requests and answers recorded in " << options.recordFile << ".\n";
         std::cout << "Serving; stop with Ctrl+C." << std::endl;
         int sig = 0;
         sigwait(&stopSignals, &sig);

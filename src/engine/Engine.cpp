@@ -177,6 +177,10 @@ int Engine::RereadParameter(int code)
 
 int Engine::WriteParameter(const SensorCommandRequest& request)
 {
+    // A value the line cannot carry is refused before anything stops; the
+    // page tells why (CheckWriteRequest).
+    if (CheckWriteRequest(request) != SensorValueProblem::None)
+        return 0;
     if (!AcceptsSingleCommand(mode) || (mode == kModeCalibrationPolling && IsPollBusy()))
         return 0;
     // A calibration point during cyclic heating must run inside the loop,
@@ -488,6 +492,8 @@ void Engine::NotifyThresholdJournalData() { Post(NotificationId::ThresholdJourna
 void Engine::NotifyMeasurementsChanged() { Post(NotificationId::MeasurementsChanged, 0, 0); }
 void Engine::NotifySensorLogChanged(std::uint32_t count) { Post(NotificationId::SensorLogChanged, count, 0); }
 void Engine::NotifyTerminalLogChanged(std::uint32_t count) { Post(NotificationId::TerminalLogChanged, count, 0); }
+void Engine::NotifyMeasurementFileFailed() { Post(NotificationId::MeasurementFileFailed, 0, 0); }
+void Engine::NotifyCalibrationNotSent() { Post(NotificationId::CalibrationNotSent, 0, 0); }
 
 void Engine::NotifyEvent() { Post(NotificationId::HartEvent, 0, 0); }
 void Engine::NotifyDataChanged() { Post(NotificationId::HartDataChanged, 0, 0); }

@@ -137,6 +137,8 @@ public:
     void NotifyMeasurementsChanged() override;
     void NotifySensorLogChanged(std::uint32_t count) override;
     void NotifyTerminalLogChanged(std::uint32_t count) override;
+    void NotifyMeasurementFileFailed() override;
+    void NotifyCalibrationNotSent() override;
 
     // HART worker notifications, posted as 4025 … 4028.
     void NotifyEvent() override;

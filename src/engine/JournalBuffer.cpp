@@ -12,12 +12,17 @@ void JournalBuffer::PrepareForRead()
     expectedCount = 0;
 }
 
-bool JournalBuffer::IndicesFit(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity)
+bool JournalBuffer::IndicesFit(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity,
+                               std::uint32_t maxCapacity)
 {
     if (ringCapacity == 0)
         return firstIndex == 0 && lastIndex == 0;
-    // "last" one past the top slot counts as the wrap to 0.
-    return firstIndex < ringCapacity && lastIndex <= ringCapacity;
+    if (ringCapacity > maxCapacity)
+        return false;
+    // "last" one past the top slot counts as the wrap to 0, except with first
+    // 0: then it says both "all slots" and "empty", and a reading by it would
+    // end at once as a finished, empty journal.
+    return firstIndex < ringCapacity && (lastIndex < ringCapacity || (lastIndex == ringCapacity && firstIndex != 0));
 }
 
 std::uint32_t JournalBuffer::ExpectedCount(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity)
@@ -27,12 +32,13 @@ std::uint32_t JournalBuffer::ExpectedCount(std::uint32_t firstIndex, std::uint32
     return lastIndex + ringCapacity - firstIndex;
 }
 
-bool JournalBuffer::Allocate(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity)
+bool JournalBuffer::Allocate(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity,
+                             std::uint32_t maxCapacity)
 {
     first = firstIndex;
     last = lastIndex;
     capacity = ringCapacity;
-    if (!IndicesFit(firstIndex, lastIndex, ringCapacity)) {
+    if (!IndicesFit(firstIndex, lastIndex, ringCapacity, maxCapacity)) {
         allocated = 0;
         std::fill(loaded.begin(), loaded.end(), 0u);
         readCount = 0;

@@ -36,12 +36,16 @@ struct JournalBuffer {
     // capacity; the arrays are kept when the capacity is unchanged. Refuses
     // indices that lie outside the ring (a device that reports them has a
     // damaged index block, and walking the ring by them would leave the
-    // arrays): the buffer then stays not allocated.
-    bool Allocate(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity);
+    // arrays), and a capacity above `maxCapacity`, the records the
+    // journal's register window can address: the buffer then stays not
+    // allocated.
+    bool Allocate(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity,
+                  std::uint32_t maxCapacity = 0xFFFFFFFFu);
 
     // Records from `first` up to `last` − 1, wrapping at the capacity.
     static std::uint32_t ExpectedCount(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity);
-    static bool IndicesFit(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity);
+    static bool IndicesFit(std::uint32_t firstIndex, std::uint32_t lastIndex, std::uint32_t ringCapacity,
+                           std::uint32_t maxCapacity = 0xFFFFFFFFu);
 
     // Copies `count` records of 16 bytes from `data` into slots `start` …
     // and marks them loaded. Refused when they do not fit the arrays.

@@ -95,14 +95,16 @@ MeasurementFile::~MeasurementFile()
 MeasurementFile::Result MeasurementFile::Open(const std::string& utf8Path)
 {
     Close();
-    file_ = OpenMeasurementFileExclusive(utf8Path);
+    path_ = utf8Path;
+    length_ = 0;
+    file_ = os_->OpenExclusive(utf8Path);
     return file_ != nullptr ? Result::Ok : Result::OpenFailed;
 }
 
 void MeasurementFile::Close()
 {
     if (file_ != nullptr) {
-        std::fclose(file_);
+        os_->Close(file_);
         file_ = nullptr;
     }
 }
@@ -150,12 +152,14 @@ MeasurementFile::Result MeasurementFile::WriteBytes(const std::string& bytes)
 {
     if (file_ == nullptr)
         return Result::NotOpen;
-    const std::size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file_);
-    const bool flushed = std::fflush(file_) == 0;
-    if (written != bytes.size() || !flushed) {
-        // Reported to the caller; the next line gets its own chance.
-        std::clearerr(file_);
+    const std::size_t written = os_->Write(file_, bytes.data(), bytes.size());
+    if (written != bytes.size()) {
+        // A disk that filled mid-line keeps the part it took: cut it off, so
+        // the file ends with a whole line and the next line gets its own
+        // chance on a row of its own. A device or a pipe has nothing to cut.
+        os_->Truncate(file_, length_);
         return Result::WriteFailed;
     }
+    length_ += bytes.size();
     return Result::Ok;
 }

@@ -1,16 +1,21 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
 
+#include "FileOs.h"
 #include "SensorCalibrationLoopMeasurementsPoint.h"
 
 // The file to which the calibration polling loop writes its points, for the
 // user to open in a spreadsheet: windows-1251, CR LF, ";" between columns and
 // a decimal comma, the same bytes whatever the platform and the locale. Each
-// line is flushed as soon as it is written, so a crash or a pulled cable
-// loses at most the line being written.
+// line goes to the disk as soon as it is written, so a crash or a pulled
+// cable loses at most the line being written; and a line is in the file whole
+// or not at all: when the disk takes only part of it, the file is cut back to
+// the end of the last whole line, so the next line does not glue onto a torn
+// one and the file always parses.
 class MeasurementFile {
 public:
     enum class Result {
@@ -20,7 +25,9 @@ public:
         WriteFailed, // the disk refused the line (full, removed, …)
     };
 
-    MeasurementFile() = default;
+    // The file is written through `os` (the real operating system unless a
+    // test hands in another).
+    explicit MeasurementFile(FileOs& os = FileOs::System()) : os_(&os) {}
     MeasurementFile(const MeasurementFile&) = delete;
     MeasurementFile& operator=(const MeasurementFile&) = delete;
     ~MeasurementFile();
@@ -30,6 +37,11 @@ public:
     Result Open(const std::string& utf8Path);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
+    // The path given to the last Open, as given.
+    const std::string& Path() const { return path_; }
+    // Bytes of whole lines in the file since it was opened.
+    std::uint64_t Length() const { return length_; }
+    void SetFileOs(FileOs& os) { os_ = &os; }
 
     // The heading line, written once right after Open.
     Result WriteMeasurementHeader();
@@ -45,5 +57,8 @@ public:
 private:
     Result WriteBytes(const std::string& bytes);
 
+    FileOs* os_;
     std::FILE* file_ = nullptr;
+    std::string path_;
+    std::uint64_t length_ = 0;
 };

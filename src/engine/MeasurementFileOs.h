@@ -1,14 +1,7 @@
 #pragma once
 
-#include <cstdio>
-#include <ctime>
-#include <string>
-
-// The two things the measurement file needs from the operating system.
-
-// Creates or truncates the file for binary writing, denying other writers;
-// null when that is not possible.
-std::FILE* OpenMeasurementFileExclusive(const std::string& utf8Path);
-
-// The current local time; false when the clock cannot be read.
-bool CurrentLocalTime(std::tm& out);
+// The two things the measurement file needs from the operating system
+// (OpenMeasurementFileExclusive, CurrentLocalTime), and the replaceable
+// FileOs the file layer writes through; they live with the exchange log's
+// file code, below the engine.
+#include "FileOs.h"

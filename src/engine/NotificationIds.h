@@ -27,5 +27,12 @@ inline constexpr std::uint32_t ThresholdJournalData = 4131;
 inline constexpr std::uint32_t MeasurementsChanged = 4132;
 inline constexpr std::uint32_t SensorLogChanged = 4133;   // wParam the number of records
 inline constexpr std::uint32_t TerminalLogChanged = 4134; // wParam the number of records
+// The measurement file could not be opened, or the disk refused a line (the
+// loop goes on; SensorModbusInterface::CopyMeasurementFileStatus says what
+// happened). Raised when the file fails to open and at the first lost line.
+inline constexpr std::uint32_t MeasurementFileFailed = 4135;
+// A calibration point queued for the cyclic loop was not sent: the loop ended
+// or left cyclic mode first (CopyCalibrationNotSent holds the point).
+inline constexpr std::uint32_t CalibrationNotSent = 4136;
 
 } // namespace NotificationId

@@ -116,7 +116,11 @@ void SensorModbusInterface::TaskJournal(Journal which)
         {
             TCsLock lock(dataLock_);
             const auto& idx = device_.journalIndices.value;
-            fits = buffer.Allocate(idx[regs.first], idx[regs.last], idx[regs.capacity]);
+            // Record i is read from register base + i: a capacity beyond the
+            // 16-bit register space would wrap the address and store other
+            // registers as journal records.
+            const std::uint32_t addressable = 0x10000u - regs.records;
+            fits = buffer.Allocate(idx[regs.first], idx[regs.last], idx[regs.capacity], addressable);
             buffer.status = fits ? JournalReadStatus::Reading : JournalReadStatus::Failed;
         }
         NotifyJournalStatus(which);

@@ -230,7 +230,7 @@ bool SensorModbusInterface::StartReread(int code)
 
 bool SensorModbusInterface::StartWrite(const SensorCommandRequest& request)
 {
-    if (!CanStart())
+    if (!CanStart() || CheckWriteRequest(request) != SensorValueProblem::None)
         return false;
     {
         TCsLock lock(dataLock_);
@@ -270,6 +270,8 @@ bool SensorModbusInterface::StartFactoryLoad()
 bool SensorModbusInterface::UpdatePollSettings(const CalibrationPollSettings& settings)
 {
     if (!settings.AnythingSelected() && settings.cyclic == 0) {
+        // A queued calibration point that the loop did not send is reported
+        // by the loop on its way out.
         if (state_.load() == kTaskCalibrationPolling)
             StopThread();
         TCsLock lock(dataLock_);
@@ -281,32 +283,108 @@ bool SensorModbusInterface::UpdatePollSettings(const CalibrationPollSettings& se
     const int s = state_.load();
     if (s != kFailed && s != kReady && s != kTaskCalibrationPolling)
         return false;
+    const bool loopRuns = s == kTaskCalibrationPolling;
+    bool tellFile = false;
+    bool tellCalibration = false;
     {
         TCsLock lock(dataLock_);
         pollSettings_ = settings;
-        pendingCalibration_.code = 0;
+        if (!loopRuns)
+            calibrationNotSent_ = CalibrationNotSentReport{};
+        // The user was told the point was accepted: it stays queued while the
+        // loop goes on cyclic. Only a loop that leaves cyclic mode can never
+        // send it (the loop takes it only between heating and measuring), and
+        // then the user hears so. A point the loop has already taken is being
+        // sent; the loop clears it.
+        if (pendingCalibration_.code != 0 && !(loopRuns && settings.cyclic != 0) && !pendingTaken_) {
+            if (loopRuns) {
+                RecordCalibrationNotSent(pendingCalibration_);
+                tellCalibration = true;
+            }
+            pendingCalibration_.code = 0;
+        }
         if (!measurementFile_.IsOpen() && settings.toFile != 0) {
-            // A file that cannot be opened leaves the loop running without it.
-            if (measurementFile_.Open(settings.filePath) == MeasurementFile::Result::Ok)
-                measurementFile_.WriteMeasurementHeader();
+            if (measurementFile_.Open(settings.filePath) == MeasurementFile::Result::Ok) {
+                measurementFileStatus_ = MeasurementFileStatus{};
+                if (measurementFile_.WriteMeasurementHeader() != MeasurementFile::Result::Ok)
+                    tellFile = RecordFileWriteFailure();
+            } else {
+                // The loop runs without the file; the running settings say so,
+                // and a later change with the file on tries again.
+                pollSettings_.toFile = 0;
+                tellFile = RecordFileOpenFailure();
+            }
         } else if (measurementFile_.IsOpen() && settings.toFile == 0) {
             measurementFile_.Close();
         }
     }
-    if (state_.load() != kTaskCalibrationPolling) {
+    if (tellFile)
+        NotifyMeasurementFileFailed();
+    if (tellCalibration)
+        NotifyCalibrationNotSent();
+    if (!loopRuns) {
         state_ = kTaskCalibrationPolling;
         StartThread();
     }
     return true;
 }
 
+bool SensorModbusInterface::RecordFileOpenFailure()
+{
+    measurementFileStatus_.failed = 1;
+    measurementFileStatus_.text = "Не удалось открыть файл измерений \"" + measurementFile_.Path() +
+                                  "\": папка не существует, нет прав на запись или файл занят другой программой. "
+                                  "Опрос продолжается без записи в файл.";
+    return true;
+}
+
+bool SensorModbusInterface::RecordFileWriteFailure()
+{
+    const bool first = measurementFileStatus_.failed == 0;
+    measurementFileStatus_.failed = 1;
+    ++measurementFileStatus_.linesLost;
+    measurementFileStatus_.text = "Ошибка записи в файл измерений \"" + measurementFile_.Path() +
+                                  "\": диск заполнен или недоступен. Не записано строк: " +
+                                  std::to_string(measurementFileStatus_.linesLost) +
+                                  ". Записанные строки сохранены целыми; опрос продолжается.";
+    return first;
+}
+
+void SensorModbusInterface::RecordCalibrationNotSent(const SensorCommandRequest& request)
+{
+    calibrationNotSent_.notSent = 1;
+    calibrationNotSent_.request = request;
+}
+
+SensorModbusInterface::MeasurementFileStatus SensorModbusInterface::CopyMeasurementFileStatus()
+{
+    TCsLock lock(dataLock_);
+    return measurementFileStatus_;
+}
+
+SensorModbusInterface::CalibrationNotSentReport SensorModbusInterface::CopyCalibrationNotSent()
+{
+    TCsLock lock(dataLock_);
+    return calibrationNotSent_;
+}
+
+void SensorModbusInterface::SetFileOs(FileOs& os)
+{
+    TCsLock lock(dataLock_);
+    measurementFile_.SetFileOs(os);
+}
+
 bool SensorModbusInterface::QueueCalibrationCommand(const SensorCommandRequest& request)
 {
+    if (CheckWriteRequest(request) != SensorValueProblem::None)
+        return false;
     {
         TCsLock lock(dataLock_);
         if (state_.load() != kTaskCalibrationPolling || pollSettings_.cyclic == 0)
             return false;
         pendingCalibration_ = request;
+        pendingTaken_ = false;
+        calibrationNotSent_ = CalibrationNotSentReport{};
     }
     NotifyTaskEvent();
     return true;
@@ -521,6 +599,8 @@ void SensorModbusInterface::TaskCalibrationPolling()
         local = pollSettings_;
     }
     std::uint32_t cycleStart = time_->TickMs();
+    // Whether "@WCWH …,1" went out without its "…,0" after it.
+    bool heaterOn = false;
     for (;;) {
         // The tick count wraps after 49 days; unsigned subtraction keeps the
         // elapsed time right across the wrap.
@@ -534,6 +614,7 @@ void SensorModbusInterface::TaskCalibrationPolling()
         if (local.cyclic != 0) {
             if (!WriteHeater(true))
                 break;
+            heaterOn = true;
             if (stopEvent_.Wait(local.heatingTimeMs > 0 ? static_cast<std::uint32_t>(local.heatingTimeMs) : 0))
                 break;
         }
@@ -548,8 +629,10 @@ void SensorModbusInterface::TaskCalibrationPolling()
             sensor_.rhReading.ForgetError();
             sensor_.shReading.ForgetError();
             sensor_.dwReading.ForgetError();
-            if (local.cyclic != 0 && (pendingCalibration_.code == 3 || pendingCalibration_.code == 4))
+            if (local.cyclic != 0 && (pendingCalibration_.code == 3 || pendingCalibration_.code == 4)) {
                 command = pendingCalibration_;
+                pendingTaken_ = true;
+            }
         }
         if (command.code != 0) {
             const int go = command.code == 3 ? CalibratePoint1(command.texts[0]) : CalibratePoint2(command.texts[0]);
@@ -558,6 +641,7 @@ void SensorModbusInterface::TaskCalibrationPolling()
             {
                 TCsLock lock(dataLock_);
                 pendingCalibration_.code = 0;
+                pendingTaken_ = false;
             }
             NotifyTaskEvent();
         }
@@ -590,26 +674,49 @@ void SensorModbusInterface::TaskCalibrationPolling()
         if (stopped)
             break;
 
-        if (local.cyclic != 0 && !WriteHeater(false))
-            break;
+        if (local.cyclic != 0) {
+            if (!WriteHeater(false))
+                break;
+            heaterOn = false;
+        }
 
         bool appended = false;
+        bool tellFile = false;
         {
             TCsLock lock(dataLock_);
             const SensorCalibrationLoopMeasurementsPoint point =
                 SensorCalibrationLoopMeasurementsPoint::Build(sensor_, multigas_, local);
             if (point.AnyValid()) {
                 measurements_.Append(point);
-                if (pollSettings_.toFile != 0 && measurementFile_.IsOpen())
-                    measurementFile_.WriteMeasurementLine(point);
+                if (pollSettings_.toFile != 0 && measurementFile_.IsOpen() &&
+                    measurementFile_.WriteMeasurementLine(point) != MeasurementFile::Result::Ok)
+                    tellFile = RecordFileWriteFailure();
                 appended = true;
             }
             // New settings take effect from the next wait.
             local = pollSettings_;
         }
+        if (tellFile)
+            NotifyMeasurementFileFailed();
         if (appended)
             NotifyMeasurementsChanged();
     }
+    // A stop during the heating wait or the reads would leave the heater on.
+    if (heaterOn)
+        SwitchHeaterOffAfterStop();
+    // The point the user queued and the loop never sent: said, not dropped.
+    bool notSent = false;
+    {
+        TCsLock lock(dataLock_);
+        if (pendingCalibration_.code != 0) {
+            RecordCalibrationNotSent(pendingCalibration_);
+            pendingCalibration_.code = 0;
+            notSent = true;
+        }
+        pendingTaken_ = false;
+    }
+    if (notSent)
+        NotifyCalibrationNotSent();
     EndTask();
 }
 

@@ -22,6 +22,7 @@
 #include "SensorIntlog.h"
 #include "SensorParameters.h"
 #include "SensorTerminalLog.h"
+#include "SensorValueText.h"
 #include "TCriticalSection.h"
 
 // The device line worker: one serial port that carries the sensor's text
@@ -80,6 +81,23 @@ public:
     virtual void NotifyMeasurementsChanged() {}
     virtual void NotifySensorLogChanged(std::uint32_t count) { (void)count; }
     virtual void NotifyTerminalLogChanged(std::uint32_t count) { (void)count; }
+    // Beyond the table above (4135, 4136): the measurement file could not be
+    // opened or refused a line; a queued calibration point was not sent.
+    virtual void NotifyMeasurementFileFailed() {}
+    virtual void NotifyCalibrationNotSent() {}
+
+    // What became of the measurement file since it was last opened.
+    struct MeasurementFileStatus {
+        std::uint32_t failed = 0;     // 1: the file could not be opened, or lines were lost
+        std::uint32_t linesLost = 0;  // points the file did not take (the heading counts as one)
+        std::string text;             // for the user, UTF-8; empty while all is well
+    };
+    // A calibration point the user queued for the cyclic loop that the loop
+    // ended (or left cyclic mode) without sending.
+    struct CalibrationNotSentReport {
+        std::uint32_t notSent = 0;
+        SensorCommandRequest request;
+    };
 
     // The line: port below 1 gives state 1, a port that will not open state 2,
     // else state 4. With resetRecords the identifiers are forgotten and both
@@ -139,6 +157,10 @@ public:
     std::string GetMultigasChannelName(std::size_t index);
     std::string GetMultigasChannelValue(std::size_t index);
     CalibrationPollSettings PollSettings();
+    MeasurementFileStatus CopyMeasurementFileStatus();
+    CalibrationNotSentReport CopyCalibrationNotSent();
+    // The file layer the measurement file is written through (tests).
+    void SetFileOs(FileOs& os);
     void ClearMeasurementList();
     void ClearTerminalRecords();
     void StopMeasurementFile();
@@ -214,6 +236,14 @@ public:
     int ReadDeviceConcentration();
     int ReadDeviceClock();
 
+    // Whether the texts of a write can go to the sensor as its command sends
+    // them: the one place that decides it for every write. A value sent as a
+    // number (code 36) may have a decimal comma; any other value may not have
+    // a comma, and none a line break; a number must fit its field. Pages show
+    // SensorValueProblemText of the result; StartWrite and
+    // QueueCalibrationCommand refuse a request that has a problem.
+    static SensorValueProblem CheckWriteRequest(const SensorCommandRequest& request);
+
     // One write by command code; 0 only on a stop.
     int WriteParameter(const SensorCommandRequest& request);
     int RereadParameter(int code);
@@ -274,6 +304,13 @@ private:
                         MultiTextSlot<N> SensorParameters::*field, const std::array<int, N>& placement);
     int DeviceTextRead(bool (ModbusMaster::*read)(std::uint8_t, std::string&, bool), TextSlot DeviceParameters::*field);
     void ClearSensorLogAndNotify();
+    // After a stop: the heater the loop switched on goes off, one try, even
+    // though the stop is already asked for.
+    void SwitchHeaterOffAfterStop();
+    // Under the data lock. Each returns true when the user is to be told now.
+    bool RecordFileOpenFailure();
+    bool RecordFileWriteFailure();
+    void RecordCalibrationNotSent(const SensorCommandRequest& request);
     std::string CalibrationPassword();
     int FailRequired();
     int DeviceReadDone();
@@ -304,8 +341,12 @@ private:
     int parameterCode_ = 0;
     SensorCommandRequest writeRequest_;
     SensorCommandRequest pendingCalibration_;
+    // The loop has taken the pending command and is sending it.
+    bool pendingTaken_ = false;
+    CalibrationNotSentReport calibrationNotSent_;
     SensorCalibrationLoopMeasurements measurements_;
     MeasurementFile measurementFile_;
+    MeasurementFileStatus measurementFileStatus_;
     SensorIntlog sensorLog_;
     MultigasChannelTexts multigas_;
     std::string terminalCommand_;

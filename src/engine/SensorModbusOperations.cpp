@@ -9,6 +9,11 @@
 
 namespace Cmd = SensorCommands;
 
+namespace {
+// "@WCLE" sends its value with one decimal.
+constexpr const char* kLeFormat = "%.1f";
+} // namespace
+
 bool SensorModbusInterface::StopRequested()
 {
     if (stopEvent_.IsSet()) {
@@ -583,6 +588,22 @@ int SensorModbusInterface::WriteHeater(bool on)
     return WriteParameter(request);
 }
 
+void SensorModbusInterface::SwitchHeaterOffAfterStop()
+{
+    std::string password;
+    {
+        TCsLock lock(dataLock_);
+        password = calibrationPassword_;
+        sensor_.heater.Clear();
+    }
+    std::string held;
+    if (commands_.WriteText(Cmd::kWriteHeater, password, "0", held, false)) {
+        TCsLock lock(dataLock_);
+        sensor_.heater.Store(held);
+    }
+    NotifySensorParametersChanged();
+}
+
 int SensorModbusInterface::CalibratePoint1(const std::string& text)
 {
     return WriteTextInto(Cmd::kCalibrateC1, &SensorParameters::c1, text);
@@ -600,6 +621,33 @@ constexpr TextSlot SensorParameters::*kWriteFields22[6] = {&SensorParameters::a1
 constexpr SensorTextWrite kWrites22[6] = {Cmd::kWriteA1, Cmd::kWriteKT, Cmd::kWriteT0,
                                           Cmd::kWriteH0, Cmd::kWriteMG, Cmd::kWriteMP};
 } // namespace
+
+SensorValueProblem SensorModbusInterface::CheckWriteRequest(const SensorCommandRequest& request)
+{
+    std::size_t texts = 1;
+    switch (request.code) {
+    case 17: texts = 5; break;
+    case 28: texts = 3; break;
+    case 32:
+    case 34: texts = 4; break;
+    case 35: texts = 2; break;
+    case 36: {
+        double number = 0.0;
+        return ParseSensorNumber(request.texts[0], number, kLeFormat);
+    }
+    default:
+        // Codes without a write send nothing.
+        if (request.code < 1 || request.code > 37)
+            return SensorValueProblem::None;
+        break;
+    }
+    for (std::size_t i = 0; i < texts; ++i) {
+        const SensorValueProblem problem = CheckSensorTextValue(request.texts[i]);
+        if (problem != SensorValueProblem::None)
+            return problem;
+    }
+    return SensorValueProblem::None;
+}
 
 int SensorModbusInterface::WriteParameter(const SensorCommandRequest& request)
 {
@@ -684,8 +732,11 @@ int SensorModbusInterface::WriteParameter(const SensorCommandRequest& request)
             password = calibrationPassword_;
             sensor_.le.Clear();
         }
+        // A decimal comma typed on a Russian keyboard is the decimal point.
+        double number = 0.0;
         double held = 0.0;
-        if (commands_.WriteLE(password, ParseDecimalReal(value), held, false)) {
+        if (ParseSensorNumber(value, number, kLeFormat) == SensorValueProblem::None &&
+            commands_.WriteLE(password, number, held, false)) {
             TCsLock lock(dataLock_);
             sensor_.le.Store(FormatC("%0.1f", held));
         }

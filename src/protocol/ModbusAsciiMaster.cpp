@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "FileOs.h"
 #include "TCsLock.h"
 
 namespace {
@@ -160,11 +161,12 @@ void ModbusAsciiMaster::WriteLogLine(const std::string& line)
 {
     if (log_ == nullptr)
         return;
-    // CR LF on every platform: the log is opened in binary mode. Flushed per
-    // line, so a crash loses nothing already exchanged.
-    std::fwrite(line.data(), 1, line.size(), log_);
-    std::fwrite("\r\n", 1, 2, log_);
-    std::fflush(log_);
+    // CR LF on every platform: the log is opened in binary mode. Written
+    // unbuffered, line and end together, so a crash loses nothing already
+    // exchanged. A failed write is not the exchange's failure: the log just
+    // misses that line.
+    const std::string whole = line + "\r\n";
+    FileOs::System().Write(log_, whole.data(), whole.size());
 }
 
 bool ModbusAsciiMaster::StartLog(const std::string& path)
@@ -172,7 +174,7 @@ bool ModbusAsciiMaster::StartLog(const std::string& path)
     TCsLock lock(lock_);
     if (logActive_)
         return true;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = FileOs::System().OpenExclusive(path);
     if (file == nullptr)
         return false;
     log_ = file;
@@ -185,13 +187,7 @@ void ModbusAsciiMaster::StopLog()
     TCsLock lock(lock_);
     if (logActive_) {
         logActive_ = false;
-        std::fclose(log_);
+        FileOs::System().Close(log_);
         log_ = nullptr;
     }
-}
-
-bool ModbusAsciiMaster::IsLogActive()
-{
-    TCsLock lock(lock_);
-    return logActive_;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -34,9 +35,14 @@ public:
     // One try, no keyword check, the answer line untrimmed (the terminal).
     bool RequestRaw(const std::string& command, std::string& answer);
 
+    // The exchange log: a UTF-8 path (a Cyrillic folder works on Windows
+    // too), created or truncated; other programs may read it while it is
+    // open, but not write it.
     bool StartLog(const std::string& path);
     void StopLog();
-    bool IsLogActive();
+    // Does not wait for a running exchange (the window asks it while the
+    // worker may hold the exchange lock for seconds).
+    bool IsLogActive() const { return logActive_.load(); }
 
     // White space as the C locale knows it, removed from both ends.
     static std::string Trim(const std::string& text);
@@ -47,7 +53,7 @@ private:
                    const std::string& errorKeyword, std::string& answer, bool* isError, bool retry);
     void WriteLogLine(const std::string& line);
 
-    bool logActive_ = false;
+    std::atomic<bool> logActive_{false};
     std::FILE* log_ = nullptr;
     TCriticalSection lock_;
 };

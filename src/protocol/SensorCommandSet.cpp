@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "ModbusAsciiMaster.h"
+#include "SensorValueText.h"
 #include "TextNumbers.h"
 
 namespace {
@@ -88,12 +89,12 @@ bool SensorCommandSet::SplitLogRecord(const std::string& text, SensorLogFields& 
     return true;
 }
 
-bool SensorCommandSet::AnyEmpty(const std::string& password, const std::vector<std::string>& values)
+bool SensorCommandSet::Unsendable(const std::string& password, const std::vector<std::string>& values)
 {
-    if (password.empty())
+    if (password.empty() || CheckSensorTextValue(password) != SensorValueProblem::None)
         return true;
     for (const std::string& value : values) {
-        if (value.empty())
+        if (value.empty() || CheckSensorTextValue(value) != SensorValueProblem::None)
             return true;
     }
     return false;
@@ -141,7 +142,7 @@ bool SensorCommandSet::ReadReading(const SensorReadingRead& command, SensorReadi
 bool SensorCommandSet::WriteText(const SensorTextWrite& command, const std::string& password,
                                  const std::string& value, std::string& held, bool retry)
 {
-    if (AnyEmpty(password, {value}))
+    if (Unsendable(password, {value}))
         return false;
     return master_.Request(BuildLine(command.request, {password, value}), command.answer, held, retry);
 }
@@ -150,7 +151,7 @@ bool SensorCommandSet::WriteFields(const SensorFieldWrite& command, const std::s
                                    const std::vector<std::string>& values, std::vector<std::string>& fields,
                                    bool retry)
 {
-    if (values.size() != command.values || AnyEmpty(password, values))
+    if (values.size() != command.values || Unsendable(password, values))
         return false;
     std::vector<std::string> arguments;
     arguments.reserve(values.size() + 1);
@@ -208,7 +209,7 @@ bool SensorCommandSet::ReadCoefficient(unsigned index, std::string& value, bool 
 bool SensorCommandSet::WriteCoefficient(unsigned index, const std::string& password, const std::string& value,
                                         std::string& held, bool retry)
 {
-    if (index >= kCoefficientCount || AnyEmpty(password, {value}))
+    if (index >= kCoefficientCount || Unsendable(password, {value}))
         return false;
     return master_.Request(BuildLine(CoefficientKeyword("@WCK", index), {password, value}),
                            CoefficientKeyword("@RAK", index), held, retry);
@@ -217,8 +218,9 @@ bool SensorCommandSet::WriteCoefficient(unsigned index, const std::string& passw
 bool SensorCommandSet::WriteLE(const std::string& password, double value, double& held, bool retry)
 {
     // "%.1f" in the C notation whatever the user's locale: 12.345 goes as 12.3.
-    const std::string text = FormatC("%.1f", value);
-    if (AnyEmpty(password, {text}))
+    // A number too large for the field is refused, not cut.
+    std::string text;
+    if (!TryFormatC("%.1f", value, kSensorNumberTextMax, text) || Unsendable(password, {text}))
         return false;
     std::string answer;
     if (!master_.Request(BuildLine("@WCLE", {password, text}), "@RALE", answer, retry))
@@ -251,7 +253,7 @@ bool SensorCommandSet::ReadLogRecord(const std::string& calibrationPassword, Sen
 
 bool SensorCommandSet::SelectMultigasChannel(const std::string& channel, std::string& answer, bool retry)
 {
-    if (channel.empty())
+    if (channel.empty() || CheckSensorTextValue(channel) != SensorValueProblem::None)
         return false;
     return master_.Request(BuildLine("@MWCH", {channel}), "@MACH", answer, retry);
 }

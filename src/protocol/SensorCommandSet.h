@@ -311,7 +311,9 @@ public:
     static bool SplitLogRecord(const std::string& text, SensorLogFields& fields);
 
 private:
-    static bool AnyEmpty(const std::string& password, const std::vector<std::string>& values);
+    // The password or a value is empty, or would break the command line (a
+    // comma splits a field, a line break ends the command): nothing is sent.
+    static bool Unsendable(const std::string& password, const std::vector<std::string>& values);
     bool ReadInteger(const char* request, const char* answer, long long& value, bool retry);
 
     ModbusAsciiMaster& master_;

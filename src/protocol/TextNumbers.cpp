@@ -73,23 +73,46 @@ double ParseDecimalReal(const std::string& text)
     const auto result = std::from_chars(first, last, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: the nearest a double holds.
-        value = 0.0;
+        // Which of the two tells the decimal exponent of the first non-zero
+        // digit: an over-long digit string is huge, not nothing.
         std::size_t i = start;
-        while (i < text.size() && IsDigit(text[i]))
-            ++i;
-        bool huge = false;
-        for (std::size_t k = i; k < text.size(); ++k) {
-            if (text[k] == 'e' || text[k] == 'E') {
-                huge = k + 1 < text.size() && text[k + 1] != '-';
-                break;
+        long long exponent = 0;
+        bool found = false;
+        for (; i < text.size() && IsDigit(text[i]); ++i) {
+            if (found)
+                ++exponent;
+            else if (text[i] != '0')
+                found = true;
+        }
+        if (i < text.size() && text[i] == '.') {
+            for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+                if (!found) {
+                    --exponent;
+                    found = text[i] != '0';
+                }
             }
         }
-        if (huge)
-            value = __DBL_MAX__;
+        if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+            const long long e = ParseDecimalInt(text.substr(i + 1));
+            // Both stay far from the limits of long long: the digits are a
+            // text's length, the exponent saturates.
+            exponent = e > 0 ? (exponent > LLONG_MAX / 2 - e / 2 ? LLONG_MAX / 2 : exponent + e)
+                             : (exponent < LLONG_MIN / 2 - e / 2 ? LLONG_MIN / 2 : exponent + e);
+        }
+        value = found && exponent > 0 ? __DBL_MAX__ : 0.0;
     } else if (result.ec != std::errc()) {
         value = 0.0;
     }
     return negative ? -value : value;
+}
+
+bool TryFormatC(const char* format, double value, std::size_t maxLength, std::string& out)
+{
+    const int n = std::snprintf(nullptr, 0, format, value);
+    if (n < 0 || static_cast<std::size_t>(n) > maxLength)
+        return false;
+    out = FormatC(format, value);
+    return true;
 }
 
 std::string FormatC(const char* format, double value)

@@ -211,4 +211,72 @@ TEST(JournalShortBlock, ShortReplyFailsTheBlockAndKeepsEarlierRecords)
     EXPECT_EQ(content.expected, 30u);
 }
 
+// A damaged index block, on a scripted line: the reading fails (status 2)
+// without reading a single block, instead of finishing empty or reading
+// registers that are not the journal's.
+struct DamagedIndicesCase {
+    const char* name;
+    W::Journal journal;
+    std::uint16_t first, last, capacity;
+};
+
+class JournalDamagedIndices : public ::testing::TestWithParam<DamagedIndicesCase> {};
+
+TEST_P(JournalDamagedIndices, AreRefusedWithoutReadingABlock)
+{
+    const DamagedIndicesCase& c = GetParam();
+    VirtualTime time;
+    RecordingWorker worker;
+    worker.SetTimeSource(&time);
+    auto line = std::make_unique<ScriptedConnector>(time);
+    ScriptedConnector* script = line.get();
+    ASSERT_TRUE(worker.Open(std::move(line), true));
+
+    script->AddReply(TextBytes("@RAID 1\r\n"));
+    script->AddReply(TextBytes("@RAHA 3\r\n"));
+    // Six registers low byte first: event first, last, threshold first,
+    // last, event capacity, threshold capacity; the other journal is sound.
+    const bool event = c.journal == W::Journal::Event;
+    const std::uint16_t regs[6] = {event ? c.first : std::uint16_t{0}, event ? c.last : std::uint16_t{5},
+                                   event ? std::uint16_t{0} : c.first, event ? std::uint16_t{5} : c.last,
+                                   event ? c.capacity : std::uint16_t{100}, event ? std::uint16_t{100} : c.capacity};
+    Bytes reply = HexBytes("01 04 0C");
+    for (std::uint16_t r : regs) {
+        reply.push_back(static_cast<std::uint8_t>(r & 0xFF));
+        reply.push_back(static_cast<std::uint8_t>(r >> 8));
+    }
+    script->AddReply(WithModbusCrc(reply));
+    // Records, should the worker ask for any.
+    Bytes block = HexBytes("01 04 10");
+    block.resize(3 + 16, 0x11);
+    script->AddReply(WithModbusCrc(block));
+
+    ASSERT_TRUE(worker.StartJournalRead(c.journal));
+    ASSERT_TRUE(worker.WaitFor(NotificationId::LineTaskEvent));
+    worker.StopThread();
+    EXPECT_EQ(worker.State(), W::kFailed);
+    EXPECT_EQ(script->Written().size(), 3u);   // identifier, HART address, indices
+    JournalReadStatus status{};
+    std::uint32_t read = 0, expected = 0;
+    worker.JournalProgress(c.journal, status, read, expected);
+    EXPECT_EQ(status, JournalReadStatus::Failed);
+    EXPECT_EQ(read, 0u);
+    SensorJournalContent content;
+    if (event)
+        worker.CopyEventJournal(content);
+    else
+        worker.CopyThresholdJournal(content);
+    EXPECT_TRUE(content.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Indices, JournalDamagedIndices,
+    ::testing::Values(
+        // "all slots" and "empty" at once
+        DamagedIndicesCase{"LastAtCapacityFromZero", W::Journal::Event, 0, 100, 100},
+        // record 0xB00F would be register 0x5000 + 0xB00F, past 0xFFFF
+        DamagedIndicesCase{"ThresholdCapacityBeyondTheRegisters", W::Journal::Threshold, 0, 10, 0xB010},
+        DamagedIndicesCase{"EventCapacityBeyondTheRegisters", W::Journal::Event, 0xC000, 10, 0xC001}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

@@ -36,6 +36,8 @@ public:
     void NotifyMeasurementsChanged() override { Add(NotificationId::MeasurementsChanged); }
     void NotifySensorLogChanged(std::uint32_t count) override { Add(NotificationId::SensorLogChanged, count); }
     void NotifyTerminalLogChanged(std::uint32_t count) override { Add(NotificationId::TerminalLogChanged, count); }
+    void NotifyMeasurementFileFailed() override { Add(NotificationId::MeasurementFileFailed); }
+    void NotifyCalibrationNotSent() override { Add(NotificationId::CalibrationNotSent); }
 
     std::size_t Count(std::uint32_t id) const
     {

@@ -4,6 +4,7 @@
 #include "LineWorkerFixture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -313,6 +314,232 @@ TEST_F(LineWorkerTest, MeasurementFileHoldsOneLinePerAppendedPoint)
     std::remove(tmpl);
 }
 
+// A file that will not open, and a disk that takes nothing: the user is told,
+// the loop goes on measuring.
+struct FileFailureCase {
+    const char* name;
+    bool inMissingFolder;      // else /dev/full
+    std::uint32_t toFileAfter; // what the running settings say afterwards
+};
+
+class MeasurementFileFailure : public LineWorkerTest, public ::testing::WithParamInterface<FileFailureCase> {};
+
+TEST_P(MeasurementFileFailure, IsToldAndPollingGoesOn)
+{
+    const FileFailureCase& c = GetParam();
+    if (!c.inMissingFolder && ::access("/dev/full", W_OK) != 0)
+        GTEST_SKIP() << "no /dev/full";
+    StartSim("");
+    CalibrationPollSettings s;
+    s.pollPeriodMs = 100;
+    s.readConcentration = 1;
+    s.toFile = 1;
+    s.filePath = c.inMissingFolder ? home_.PortsFolder() + "/no-such-folder/looplog.csv" : "/dev/full";
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    ASSERT_TRUE(worker_->WaitFor(NotificationId::MeasurementFileFailed));
+    ASSERT_TRUE(worker_->WaitFor(NotificationId::MeasurementsChanged, 3));
+    EXPECT_EQ(worker_->State(), W::kTaskCalibrationPolling);
+    EXPECT_EQ(worker_->PollSettings().toFile, c.toFileAfter);
+    const W::MeasurementFileStatus status = worker_->CopyMeasurementFileStatus();
+    EXPECT_EQ(status.failed, 1u);
+    EXPECT_NE(status.text.find(s.filePath), std::string::npos) << status.text;
+    // Told once, not once per lost line.
+    EXPECT_EQ(worker_->Count(NotificationId::MeasurementFileFailed), 1u);
+    if (!c.inMissingFolder) {
+        EXPECT_GE(status.linesLost, 3u);   // the heading and the points so far
+    }
+    ASSERT_TRUE(worker_->UpdatePollSettings(CalibrationPollSettings{}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MeasurementFileFailure,
+                         ::testing::Values(FileFailureCase{"MissingFolder", true, 0},
+                                           FileFailureCase{"DevFull", false, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A disk that fills in the middle of a line, behind the worker: the file the
+// user opens afterwards parses, every row whole.
+class DiskFullAfter : public FileOs {
+public:
+    explicit DiskFullAfter(std::size_t room) : room_(room) {}
+    std::size_t Write(std::FILE* file, const char* data, std::size_t size) override
+    {
+        const std::size_t taken = FileOs::Write(file, data, std::min(size, room_.load()));
+        room_ -= taken;
+        return taken;
+    }
+
+private:
+    std::atomic<std::size_t> room_;
+};
+
+TEST_F(LineWorkerTest, DiskFullMidLineLeavesOnlyWholeRows)
+{
+    StartSim("");
+    char tmpl[] = "/tmp/korvan-looplog-XXXXXX";
+    const int fd = ::mkstemp(tmpl);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    // The heading, then room for a line and a half.
+    DiskFullAfter disk(MeasurementFile::HeaderBytes().size() + 75);
+    worker_->SetFileOs(disk);
+    CalibrationPollSettings s;
+    s.pollPeriodMs = 100;
+    s.readConcentration = 1;
+    s.toFile = 1;
+    s.filePath = tmpl;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    ASSERT_TRUE(worker_->WaitFor(NotificationId::MeasurementFileFailed));
+    ASSERT_TRUE(worker_->WaitFor(NotificationId::MeasurementsChanged, 3));
+    ASSERT_TRUE(worker_->UpdatePollSettings(CalibrationPollSettings{}));
+
+    std::ifstream in(tmpl, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    std::remove(tmpl);
+    ASSERT_GE(bytes.size(), MeasurementFile::HeaderBytes().size());
+    EXPECT_EQ(bytes.substr(0, MeasurementFile::HeaderBytes().size()), MeasurementFile::HeaderBytes());
+    const std::string rows = bytes.substr(MeasurementFile::HeaderBytes().size());
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.substr(rows.size() - 2), "\r\n");
+    // Every row: the time stamp and 30 fields.
+    std::size_t start = 0;
+    for (std::size_t end = rows.find("\r\n"); end != std::string::npos; end = rows.find("\r\n", start)) {
+        const std::string row = rows.substr(start, end - start);
+        EXPECT_EQ(std::count(row.begin(), row.end(), ';'), 30) << row;
+        start = end + 2;
+    }
+    EXPECT_EQ(start, rows.size());
+    const W::MeasurementFileStatus status = worker_->CopyMeasurementFileStatus();
+    EXPECT_EQ(status.failed, 1u);
+    EXPECT_GE(status.linesLost, 1u);
+}
+
+// --- a queued calibration point and the heater, when the loop changes or stops ---
+
+class QueuedCalibration : public LineWorkerTest {
+protected:
+    // A cyclic loop that waits long before its first cycle, with point 1
+    // queued.
+    void StartWaitingLoopWithPointQueued()
+    {
+        StartSim("");
+        settings_.cyclic = 1;
+        settings_.cyclePeriodMs = 600000;
+        settings_.heatingTimeMs = 10;
+        settings_.readConcentration = 1;
+        ASSERT_TRUE(worker_->UpdatePollSettings(settings_));
+        SensorCommandRequest calibrate;
+        calibrate.code = 3;
+        calibrate.texts[0] = "50";
+        ASSERT_TRUE(worker_->QueueCalibrationCommand(calibrate));
+        ASSERT_TRUE(worker_->IsPollBusy());
+    }
+
+    bool Sent(const std::string& request) const
+    {
+        const std::vector<std::string> r = Received();
+        return std::find(r.begin(), r.end(), request) != r.end();
+    }
+
+    CalibrationPollSettings settings_;
+};
+
+TEST_F(QueuedCalibration, LoopEndingBeforeItIsSentSaysSo)
+{
+    StartWaitingLoopWithPointQueued();
+    ASSERT_TRUE(worker_->UpdatePollSettings(CalibrationPollSettings{}));
+    EXPECT_EQ(worker_->State(), W::kReady);
+    EXPECT_FALSE(Sent("@CSC1 680429,50"));
+    EXPECT_EQ(worker_->Count(NotificationId::CalibrationNotSent), 1u);
+    const W::CalibrationNotSentReport report = worker_->CopyCalibrationNotSent();
+    EXPECT_EQ(report.notSent, 1u);
+    EXPECT_EQ(report.request.code, 3);
+    EXPECT_EQ(report.request.texts[0], "50");
+    EXPECT_FALSE(worker_->IsPollBusy());
+}
+
+TEST_F(QueuedCalibration, LoopLeavingCyclicModeSaysSoAndGoesOn)
+{
+    StartWaitingLoopWithPointQueued();
+    settings_.cyclic = 0;
+    settings_.pollPeriodMs = 600000;
+    ASSERT_TRUE(worker_->UpdatePollSettings(settings_));
+    EXPECT_EQ(worker_->State(), W::kTaskCalibrationPolling);
+    EXPECT_EQ(worker_->Count(NotificationId::CalibrationNotSent), 1u);
+    EXPECT_EQ(worker_->CopyCalibrationNotSent().request.texts[0], "50");
+    EXPECT_FALSE(worker_->IsPollBusy());
+    // A new point queued later clears the report.
+    settings_.cyclic = 1;
+    ASSERT_TRUE(worker_->UpdatePollSettings(settings_));
+    SensorCommandRequest calibrate;
+    calibrate.code = 4;
+    calibrate.texts[0] = "10";
+    ASSERT_TRUE(worker_->QueueCalibrationCommand(calibrate));
+    EXPECT_EQ(worker_->CopyCalibrationNotSent().notSent, 0u);
+}
+
+TEST_F(LineWorkerTest, QueuedPointIsSentAfterAChangeOfTheCyclicSettings)
+{
+    StartSim("");
+    CalibrationPollSettings s;
+    s.cyclic = 1;
+    s.cyclePeriodMs = 300;
+    s.heatingTimeMs = 100;
+    s.readConcentration = 1;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    SensorCommandRequest calibrate;
+    calibrate.code = 3;
+    calibrate.texts[0] = "50";
+    ASSERT_TRUE(worker_->QueueCalibrationCommand(calibrate));
+    s.readAdc = 1;
+    s.heatingTimeMs = 50;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    // One 4124 for taking the command, one when it has run.
+    ASSERT_TRUE(AwaitTaskEvent(2));
+    worker_->StopThread();
+    const std::vector<std::string> r = Received();
+    EXPECT_NE(std::find(r.begin(), r.end(), "@CSC1 680429,50"), r.end());
+    EXPECT_EQ(worker_->Count(NotificationId::CalibrationNotSent), 0u);
+}
+
+// Stopped while the heater is on (in its heating wait, or in the reads), the
+// loop switches it off before it ends: one more exchange, no wait.
+struct HeaterStopCase {
+    const char* name;
+    std::int32_t heatingTimeMs;
+    const char* faults;
+    std::size_t changes;  // sensor-record changes to wait for before the stop
+};
+
+class HeaterOnStop : public LineWorkerTest, public ::testing::WithParamInterface<HeaterStopCase> {};
+
+TEST_P(HeaterOnStop, SwitchesTheHeaterOff)
+{
+    StartSim(GetParam().faults);
+    CalibrationPollSettings s;
+    s.cyclic = 1;
+    s.cyclePeriodMs = 100;
+    s.heatingTimeMs = GetParam().heatingTimeMs;
+    s.readConcentration = 1;
+    s.readAdc = 1;
+    s.readSensorTemperature = 1;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    // The heater-on answer has come back (and, in the reads, the silent
+    // concentration read has given up): the loop is past it.
+    ASSERT_TRUE(worker_->WaitFor(NotificationId::SensorParametersChanged, GetParam().changes));
+    worker_->StopThread();
+    const std::vector<std::string> r = Received();
+    ASSERT_FALSE(r.empty());
+    EXPECT_EQ(r.front(), "@WCWH 680429,1");
+    EXPECT_EQ(r.back(), "@WCWH 680429,0");
+    EXPECT_EQ(worker_->State(), W::kReady);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stops, HeaterOnStop,
+    ::testing::Values(HeaterStopCase{"InTheHeatingWait", 600000, "", 1},
+                      HeaterStopCase{"InTheReads", 0, "[faults]\n@RRDT = silence\n@RRDV = silence\n", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // --- sensor log and terminal -------------------------------------------------------
 
 struct SensorLogCase {
@@ -353,6 +580,9 @@ TEST_F(LineWorkerTest, TerminalWithoutAnswerKeepsTheCommandWithAnEmptyAnswer)
     ASSERT_TRUE(AwaitTaskEvent());
     ASSERT_TRUE(worker_->StartTerminal("@RRSS"));
     ASSERT_TRUE(AwaitTaskEvent(2));
+    // The log's notification follows the task's end: wait for it, not only
+    // for the 4124 before it.
+    ASSERT_TRUE(worker_->WaitFor(NotificationId::TerminalLogChanged, 2));
     std::vector<SensorTerminalLogRecord> log;
     worker_->CopyTerminalLog(log);
     ASSERT_EQ(log.size(), 2u);
@@ -429,6 +659,66 @@ TEST_F(LineWorkerTest, WriteOfTheLowerExplosiveLimitSendsOneDecimal)
     worker_->CopySensorParameters(sp);
     EXPECT_EQ(sp.le.valid, 1u);
     EXPECT_EQ(sp.le.text, "12.3");
+}
+
+// What a Russian keyboard types: a decimal comma is the point where the value
+// goes as a number, and refused (nothing sent, the task not started) where it
+// would split a text field.
+struct TypedValueCase {
+    const char* name;
+    int code;
+    std::vector<std::string> texts;
+    SensorValueProblem problem;
+    std::vector<std::string> sent;
+};
+
+TEST_F(LineWorkerTest, TypedValuesAreSentOrRefusedByOneRule)
+{
+    StartSim("[detector]\nkind = OptoDyn\n");
+    using P = SensorValueProblem;
+    const TypedValueCase cases[] = {
+        {"leDecimalComma", 36, {"12,345"}, P::None, {"@WCLE 680429,12.3"}},
+        {"leTooLarge", 36, {"1e70"}, P::TooLarge, {}},
+        {"leOverLongDigits", 36, {std::string(400, '9')}, P::TooLarge, {}},
+        {"leNotANumber", 36, {"abc"}, P::NotANumber, {}},
+        {"textComma", 1, {"0,5"}, P::Comma, {}},
+        {"textPoint", 1, {"0.5"}, P::None, {"@WCV1 680429,0.5"}},
+        {"fourthFieldComma", 32, {"1", "2", "3", "6,0"}, P::Comma, {}},
+        {"coefficientLineBreak", 17, {"1", "2", "3", "4", "5\r\n@WMMC"}, P::LineBreak, {}},
+        {"channelComma", 37, {"1,2"}, P::Comma, {}},
+    };
+    std::size_t events = 0;
+    for (const TypedValueCase& c : cases) {
+        SensorCommandRequest r;
+        r.code = c.code;
+        for (std::size_t i = 0; i < c.texts.size(); ++i)
+            r.texts[i] = c.texts[i];
+        EXPECT_EQ(W::CheckWriteRequest(r), c.problem) << c.name;
+        ClearReceived();
+        const bool started = worker_->StartWrite(r);
+        EXPECT_EQ(started, c.problem == P::None) << c.name;
+        if (started) {
+            ASSERT_TRUE(AwaitTaskEvent(++events)) << c.name;
+            worker_->StopThread();
+        }
+        EXPECT_EQ(Received(), c.sent) << c.name;
+    }
+    SensorParameters sp;
+    worker_->CopySensorParameters(sp);
+    EXPECT_EQ(sp.le.text, "12.3");
+
+    // The cyclic loop's queue follows the same rule.
+    CalibrationPollSettings s;
+    s.cyclic = 1;
+    s.cyclePeriodMs = 600000;
+    s.readConcentration = 1;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    SensorCommandRequest calibrate;
+    calibrate.code = 3;
+    calibrate.texts[0] = "2,5";
+    EXPECT_FALSE(worker_->QueueCalibrationCommand(calibrate));
+    calibrate.texts[0] = "2.5";
+    EXPECT_TRUE(worker_->QueueCalibrationCommand(calibrate));
 }
 
 TEST_F(CodeTableTest, EveryRereadCodeSendsItsRead)

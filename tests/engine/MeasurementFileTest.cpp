@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <ctime>
@@ -172,6 +173,10 @@ TEST(MeasurementFileFormat, LinesUnchangedUnderADecimalCommaLocale)
     }
     const std::string line = MeasurementFile::LineBytes(p, SampleTime());
 
+    // The process's own locale comes back afterwards: the test command runs
+    // the whole suite once more in a Russian process.
+    const char* current = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = current != nullptr ? current : "C";
     const char* candidates[] = {"ru_RU.UTF-8", "ru_RU.utf8", "ru_RU.CP1251", "ru_RU", "de_DE.UTF-8", "de_DE.utf8"};
     const char* chosen = nullptr;
     for (const char* name : candidates) {
@@ -181,12 +186,12 @@ TEST(MeasurementFileFormat, LinesUnchangedUnderADecimalCommaLocale)
         }
     }
     if (chosen == nullptr) {
-        std::setlocale(LC_ALL, "C");
+        std::setlocale(LC_ALL, saved.c_str());
         GTEST_SKIP() << "no decimal-comma locale installed";
     }
     const std::string headerThere = MeasurementFile::HeaderBytes();
     const std::string lineThere = MeasurementFile::LineBytes(p, SampleTime());
-    std::setlocale(LC_ALL, "C");
+    std::setlocale(LC_ALL, saved.c_str());
     EXPECT_EQ(headerThere, header) << chosen;
     EXPECT_EQ(lineThere, line) << chosen;
     EXPECT_NE(line.find(";1234,5677;"), std::string::npos);

@@ -506,4 +506,7 @@ TEST(JournalBuffer, RefusesIndicesOutsideTheRing)
     EXPECT_EQ(j.expectedCount, 0u);
     EXPECT_TRUE(j.Allocate(10, 100, 100)); // last one past the top slot
     EXPECT_EQ(j.expectedCount, 90u);
+    EXPECT_FALSE(j.Allocate(0, 100, 100));  // with first 0: all slots, or none?
+    EXPECT_TRUE(j.Allocate(0, 10, 0xB000, 0xB000));
+    EXPECT_FALSE(j.Allocate(0, 10, 0xB001, 0xB000)); // beyond what the registers address
 }

@@ -20,13 +20,14 @@ std::uint8_t Xor(const Bytes& b, std::size_t from)
 
 // A response frame as a field device sends it: preambles, delimiter, the
 // address, command, byte count, response code, device status, data, check.
+// `delimiter` 0: the plain one of the address form (0x06 short, 0x86 long).
 Bytes Response(const Bytes& address, std::uint8_t command, std::uint8_t code, std::uint8_t status, const Bytes& data,
-               int preambles = 5, const Bytes& before = {})
+               int preambles = 5, const Bytes& before = {}, std::uint8_t delimiter = 0)
 {
     Bytes b = before;
     b.insert(b.end(), static_cast<std::size_t>(preambles), 0xFF);
     const std::size_t delimiterAt = b.size();
-    b.push_back(address.size() == 5 ? 0x86 : 0x06);
+    b.push_back(delimiter != 0 ? delimiter : (address.size() == 5 ? 0x86 : 0x06));
     b.insert(b.end(), address.begin(), address.end());
     b.push_back(command);
     b.push_back(static_cast<std::uint8_t>(data.size() + 2));
@@ -164,6 +165,61 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"OnePreambleOnly", Response(HexBytes("80"), 7, 0, 0, HexBytes("00 01"), 1)},
                       RejectCase{"Silence", Bytes{}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Answers to a long-address request that another device sent, or that are
+// not a response frame of the request's form: each one is tried again and,
+// without retry, fails. Every frame is otherwise sound, its check byte right.
+class HartLongRejected : public HartMasterTest, public ::testing::WithParamInterface<RejectCase> {};
+
+TEST_P(HartLongRejected, IsNotTakenForTheAddressedDevice)
+{
+    line_->AddReply(GetParam().answer);
+    HartPrimaryVariable pv;
+    pv.unitCode = 99;
+    EXPECT_EQ(master_.ReadPrimaryVariable(HartAddress{true, 0xE1A5, 0x123456}, pv, false), HartMaster::kFailed);
+    EXPECT_EQ(pv.unitCode, 99);
+    EXPECT_EQ(line_->Purges(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, HartLongRejected,
+    ::testing::Values(
+        RejectCase{"OtherDeviceIdentifierLastByte", Response(HexBytes("A1 A5 12 34 57"), 1, 0, 0, Bytes(5, 0))},
+        RejectCase{"OtherDeviceIdentifierFirstByte", Response(HexBytes("A1 A5 92 34 56"), 1, 0, 0, Bytes(5, 0))},
+        RejectCase{"OtherDeviceTypeLowByte", Response(HexBytes("A1 A6 12 34 56"), 1, 0, 0, Bytes(5, 0))},
+        RejectCase{"OtherDeviceTypeHighBits", Response(HexBytes("A2 A5 12 34 56"), 1, 0, 0, Bytes(5, 0))},
+        RejectCase{"SecondaryMasterBit", Response(HexBytes("21 A5 12 34 56"), 1, 0, 0, Bytes(5, 0))},
+        // A short-frame delimiter before a long address.
+        RejectCase{"ShortDelimiter", Response(HexBytes("A1 A5 12 34 56"), 1, 0, 0, Bytes(5, 0), 5, {}, 0x06)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Only bits 7, 2, 1 and 0 of the response delimiter are examined: a device
+// that sets others (the physical-layer bits 3 and 4) is answered, while a
+// delimiter of the wrong frame form or direction is not.
+struct DelimiterCase {
+    const char* name;
+    std::uint8_t delimiter;
+    bool taken;
+};
+
+class HartDelimiter : public HartMasterTest, public ::testing::WithParamInterface<DelimiterCase> {};
+
+TEST_P(HartDelimiter, OnlyTheFormAndDirectionBitsCount)
+{
+    line_->AddReply(Response(HexBytes("80"), 7, 0, 0, HexBytes("00 01"), 5, {}, GetParam().delimiter));
+    HartLoopConfiguration cfg;
+    EXPECT_EQ(master_.ReadLoopConfiguration(Short(0), cfg, false) == 0, GetParam().taken);
+}
+
+INSTANTIATE_TEST_SUITE_P(Delimiters, HartDelimiter,
+                         ::testing::Values(DelimiterCase{"Plain", 0x06, true},
+                                           DelimiterCase{"Bit3Set", 0x0E, true},
+                                           DelimiterCase{"Bits3And4Set", 0x1E, true},
+                                           DelimiterCase{"LongForm", 0x86, false},
+                                           DelimiterCase{"MasterToSlave", 0x02, false},
+                                           DelimiterCase{"Burst", 0x01, false},
+                                           DelimiterCase{"Bit2Only", 0x04, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HartMasterTest, WrongCheckByteIsRetriedAndTheGoodAnswerTaken)
 {

@@ -1,8 +1,15 @@
 // The sensor's text exchange against a scripted line in virtual time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <thread>
 
@@ -229,6 +236,184 @@ TEST_F(ExchangeLogTest, UnopenableLogFileLeavesLoggingOff)
 {
     EXPECT_FALSE(master_.StartLog("/nonexistent-dir/log.txt"));
     EXPECT_FALSE(master_.IsLogActive());
+}
+
+// A line shared by two threads: each command is answered right after it is
+// written with the answer of its own keyword ("@RRIS" by "@RAIS 1"); the
+// first exchange, at its first wait for the answer, holds the line open
+// until the second thread has written or has had half a second to try.
+class SharedLine : public IConnector, public ITimeSource {
+public:
+    bool Write(int, const std::uint8_t* data, int length) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const std::string command(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
+        line_ += command;
+        pending_ += "@RA" + command.substr(3, 2) + " " + std::to_string(++writes_) + "\r\n";
+        changed_.notify_all();
+        return true;
+    }
+    bool Read(int, std::uint8_t* buffer, int capacity, int& count) override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        count = static_cast<int>(std::min<std::size_t>(pending_.size(), static_cast<std::size_t>(capacity)));
+        std::memcpy(buffer, pending_.data(), static_cast<std::size_t>(count));
+        pending_.erase(0, static_cast<std::size_t>(count));
+        return true;
+    }
+    void PurgeInput() override
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pending_.clear();
+    }
+    void Close() override {}
+
+    void SleepMs(std::uint32_t) override
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (held_)
+            return;
+        held_ = true;
+        inside_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::milliseconds(500), [this] { return writes_ >= 2; });
+    }
+    std::uint32_t TickMs() override { return 0; }
+    std::tm LocalNow() override { return std::tm{}; }
+
+    void AwaitFirstExchangeInside()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return inside_; });
+    }
+    std::string Line()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return line_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string line_;
+    std::string pending_;
+    int writes_ = 0;
+    bool held_ = false;
+    bool inside_ = false;
+};
+
+// Without the exchange lock the second command would go out while the first
+// waits for its answer, and the first would take both answers as its own.
+TEST(TextExchangeThreads, SecondCommandWaitsForTheFirstAnswer)
+{
+    auto owned = std::make_unique<SharedLine>();
+    SharedLine* line = owned.get();
+    ModbusAsciiMaster master;
+    master.SetTimeSource(line);
+    ASSERT_TRUE(master.Open(std::move(owned)));
+
+    std::string first, second;
+    bool firstOk = false, secondOk = false;
+    std::thread a([&] { firstOk = master.Request("@RRIS", "@RAIS", first, false); });
+    line->AwaitFirstExchangeInside();
+    std::thread b([&] { secondOk = master.Request("@RRID", "@RAID", second, false); });
+    a.join();
+    b.join();
+    EXPECT_TRUE(firstOk);
+    EXPECT_TRUE(secondOk);
+    EXPECT_EQ(first, "1");
+    EXPECT_EQ(second, "2");
+    EXPECT_EQ(line->Line(), "@RRIS\r\n@RRID\r\n");
+}
+
+// The log in a folder with a Cyrillic name (on Windows the narrow C runtime
+// cannot open such a path), and a second program that wants to write the
+// same file while it is open.
+TEST_F(ExchangeLogTest, CyrillicFolderWorksAndASecondWriterIsRefused)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        std::filesystem::path(u8"журнал обмена " + std::u8string(u8"№") +
+                              std::u8string(reinterpret_cast<const char8_t*>(std::to_string(::getpid()).c_str())));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / u8"log.txt";
+    const std::u8string u8 = file.u8string();
+    const std::string utf8(u8.begin(), u8.end());
+
+    ASSERT_TRUE(master_.StartLog(utf8));
+    line_->AddReply(TextBytes("@RAIS 42\r\n"));
+    std::string answer;
+    ASSERT_TRUE(master_.Request("@RRIS", "@RAIS", answer, false));
+
+    ModbusAsciiMaster other;
+    EXPECT_FALSE(other.StartLog(utf8));
+    EXPECT_FALSE(other.IsLogActive());
+    master_.StopLog();
+
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    in.close();
+    EXPECT_EQ(bytes, "2024.03.05 14:07:31 @RRIS -> @RAIS 42\r\n");
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+}
+
+// A clock whose first sleep (inside the first exchange, with the exchange
+// lock held) lasts until the test lets it go.
+class HeldSleep : public ITimeSource {
+public:
+    void SleepMs(std::uint32_t) override
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (used_)
+            return;
+        used_ = true;
+        inside_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+    }
+    std::uint32_t TickMs() override { return 0; }
+    std::tm LocalNow() override { return std::tm{}; }
+
+    void AwaitInside()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return inside_; });
+    }
+    void Release()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool used_ = false;
+    bool inside_ = false;
+    bool released_ = false;
+};
+
+TEST(TextExchangeLog, IsLogActiveDoesNotWaitForARunningExchange)
+{
+    HeldSleep clock;
+    VirtualTime lineTime;
+    ModbusAsciiMaster master;
+    master.SetTimeSource(&clock);
+    ASSERT_TRUE(master.Open(std::make_unique<ScriptedConnector>(lineTime)));
+    std::thread exchange([&] {
+        std::string answer;
+        master.Request("@RRIS", "@RAIS", answer, false);
+    });
+    clock.AwaitInside();
+    auto asked = std::async(std::launch::async, [&] { return master.IsLogActive(); });
+    // Generous: only a wait on the exchange lock makes it miss.
+    const bool answered = asked.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    clock.Release();
+    exchange.join();
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(asked.get());
 }
 
 TEST_F(TextExchangeTest, ExchangesFromTwoThreadsDoNotInterleave)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include <clocale>
 #include <cstdio>
 #include <functional>
@@ -140,14 +142,21 @@ Call WriteK(unsigned index, std::string password, std::string value)
     };
 }
 
+// printf of the C locale ("%g", "%.1f"), whatever locale the test process
+// runs in: the expectations must not follow the locale the code must ignore.
+std::string CFormat(double value, std::chars_format format, int precision)
+{
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, format, precision);
+    return std::string(text, result.ptr);
+}
+
 Call WriteLE(std::string password, double value)
 {
     return [=](SensorCommandSet& set, Outputs& got) {
         double held = -1.0;
         const bool ok = set.WriteLE(password, value, held, false);
-        char text[64];
-        std::snprintf(text, sizeof text, "%g", held);
-        got = {text};
+        got = {CFormat(held, std::chars_format::general, 6)};
         return ok;
     };
 }
@@ -341,6 +350,16 @@ const std::vector<CommandCase>& Cases()
         {"WriteLEEmptyAnswerReadsZero", WriteLE("pw", 3.0), "@WCLE pw,3.0", "@RALE", true, {"0"}},
         {"WriteLEEmptyPasswordSendsNothing", WriteLE("", 12.345), nullptr, nullptr, false, {}},
         {"WriteLEWrongAnswerFails", WriteLE("pw", 1.0), "@WCLE pw,1.0", "@RALP 1.0", false, {}},
+        // Too large for the field ("%.1f" gives 72 characters): refused, not cut.
+        {"WriteLETooLargeSendsNothing", WriteLE("pw", 1e70), nullptr, nullptr, false, {}},
+
+        // A comma would split the value into two fields on the line.
+        {"WriteCommaValueSendsNothing", WriteText(C::kWriteV1, "pw", "0,5"), nullptr, nullptr, false, {}},
+        {"WriteFieldsCommaValueSendsNothing", WriteFields(C::kWritePI, "pw", {"10", "0,5", "2"}), nullptr, nullptr,
+         false, {}},
+        {"WriteKCommaValueSendsNothing", WriteK(1, "pw", "1,5"), nullptr, nullptr, false, {}},
+        {"WriteCommaPasswordSendsNothing", WriteText(C::kWriteV1, "p,w", "0.5"), nullptr, nullptr, false, {}},
+        {"SelectChannelCommaSendsNothing", SelectChannel("1,2"), nullptr, nullptr, false, {}},
 
         // Factory settings: the password goes out even when empty.
         {"SaveFactory", SaveFactory("wr"), "@WMMC wr,1", "@RAMC 1", true, {}},
@@ -619,8 +638,7 @@ TEST(commandset_Operations, LeFormatIsPrintfOneDecimal)
 {
     const double values[] = {0.0, 0.05, 0.15, 0.25, 0.35, 1.45, 2.675, 12.345, 12.35, 99.95, -0.04, -12.345, 1e6 + 0.05};
     for (const double value : values) {
-        char expected[64];
-        std::snprintf(expected, sizeof expected, "@WCLE pw,%.1f", value);
+        const std::string expected = "@WCLE pw," + CFormat(value, std::chars_format::fixed, 1);
         Bench bench;
         bench.Answer("@RALE 0");
         double held = 0;

@@ -1,4 +1,4 @@
-#include "MeasurementFileOs.h"
+#include "FileOs.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -30,4 +30,16 @@ bool CurrentLocalTime(std::tm& out)
 {
     const std::time_t now = std::time(nullptr);
     return now != static_cast<std::time_t>(-1) && ::localtime_r(&now, &out) != nullptr;
+}
+
+bool FileOs::Truncate(std::FILE* file, std::uint64_t length)
+{
+    if (file == nullptr || std::fflush(file) != 0)
+        return false;
+    const int fd = ::fileno(file);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const auto at = static_cast<off_t>(length);
+    return ::ftruncate(fd, at) == 0 && ::fseeko(file, at, SEEK_SET) == 0;
 }

@@ -1,6 +1,7 @@
-#include "MeasurementFileOs.h"
+#include "FileOs.h"
 
 #include <filesystem>
+#include <io.h>
 #include <share.h>
 
 std::FILE* OpenMeasurementFileExclusive(const std::string& utf8Path)
@@ -15,4 +16,13 @@ bool CurrentLocalTime(std::tm& out)
 {
     const std::time_t now = std::time(nullptr);
     return now != static_cast<std::time_t>(-1) && ::localtime_s(&out, &now) == 0;
+}
+
+bool FileOs::Truncate(std::FILE* file, std::uint64_t length)
+{
+    if (file == nullptr || std::fflush(file) != 0)
+        return false;
+    const int fd = ::_fileno(file);
+    const auto at = static_cast<long long>(length);
+    return fd >= 0 && ::_chsize_s(fd, at) == 0 && ::_fseeki64(file, at, SEEK_SET) == 0;
 }
