@@ -235,8 +235,10 @@ int CmdPorts(const PortOptions& o)
 int Connect(Session& s)
 {
     Engine& e = s.engine();
-    if (e.Connect() == 0)
-        return LineFailure(e) != 0 ? LineFailure(e) : kExitSilent;
+    if (e.Connect() == 0) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
     const bool ended = s.Pump([&] { return e.mode != Engine::kModeConnecting; });
     if (!ended)
         return CliOs::Interrupted() ? Interrupted() : (Say("нет ответа от программы связи"), kExitSilent);
@@ -339,7 +341,8 @@ int ReadJournal(Session& s, const JournalKind& k, std::vector<JournalEntryText>&
             JournalReadStatus status{};
             std::uint32_t read = 0, expected = 0;
             e.JournalProgress(k.which, status, read, expected);
-            if (status != JournalReadStatus::NotRead)
+            // The reset at the start of a reading carries no count yet.
+            if (status != JournalReadStatus::NotRead && expected != 0)
                 progress.Show(read, expected);
         }
     });
@@ -436,8 +439,9 @@ int CmdSend(const PortOptions& o, const std::string& text)
     }
     const std::string answer = Cp1251::ToUtf8(log.back().answer);
     std::cout << answer << "\n";
-    // "@ER…" is the sensor's refusal of the command.
-    return answer.rfind("@ER", 0) == 0 ? kExitRefused : kExitDone;
+    // "@NACK …" (command, password, argument) and the error form "@ER…" are
+    // the sensor's refusals.
+    return answer.rfind("@NACK", 0) == 0 || answer.rfind("@ER", 0) == 0 ? kExitRefused : kExitDone;
 }
 
 // --- read / write ------------------------------------------------------------
@@ -696,6 +700,8 @@ int Run(int argc, char** argv)
     app.set_help_flag("-h,--help", "Показать эту справку");
     app.set_version_flag("--version", std::string("korvan ") + KORVAN_VERSION_TEXT, "Показать версию");
     app.require_subcommand(1);
+    // The port options may stand before or after the command.
+    app.fallthrough(true);
     app.footer("Коды выхода: 0 готово; 1 ошибка в командной строке; 2 порта нет, он занят или нет прав;\n"
                "3 прибор не отвечает; 4 отказ (неверный пароль, ответ с ошибкой); 5 файл не записан;\n"
                "130 прервано.");
@@ -737,6 +743,7 @@ int Run(int argc, char** argv)
     write->add_option("--password-file", o.passwordFile, "Файл с паролем (первая строка); иначе из настроек программы");
     CLI::App* hart = group(app.add_subcommand("hart", "Команды HART"));
     hart->require_subcommand(1);
+    hart->fallthrough(true);
     bool hartJson = false;
     CLI::App* hartInfo = group(hart->add_subcommand("info", "Найти HART-устройство и показать его данные"));
     hartInfo->add_flag("--json", hartJson, "Вывод в JSON");
