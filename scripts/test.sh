@@ -15,6 +15,7 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 echo "== tests (all) =="
 ctest --test-dir build --output-on-failure -j "$jobs"
+scripts/test-package.sh build  # the .deb: built, listed, unpacked, its korvan run
 
 echo "== build (core, address and undefined-behaviour sanitizers) =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVAN_CORE_ONLY=ON -DKORVAN_SANITIZE=ON >/dev/null
