@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <io.h>
 #include <sstream>
@@ -164,7 +165,7 @@ std::vector<std::string> SerialPortsFound()
 
 bool ReadWholeFile(const std::string& utf8Path, std::string& out)
 {
-    std::ifstream in(Wide(utf8Path), std::ios::binary);
+    std::ifstream in(std::filesystem::path(Wide(utf8Path)), std::ios::binary);
     if (!in)
         return false;
     std::ostringstream s;
