@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libmodbus-dev mbpoll
   qt6-base-dev
+  libcli11-dev nlohmann-json3-dev
   locales
   g++-mingw-w64-x86-64-posix wine wine64 googletest python3
   clang libclang-rt-14-dev

@@ -25,6 +25,7 @@ if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
   exit 1
 fi
 LC_ALL=ru_RU.UTF-8 ctest --test-dir build --output-on-failure -j "$jobs" -L core
+scripts/test-package.sh build  # the .deb: built, listed, unpacked, its korvan run
 
 echo "== build (core, address and undefined-behaviour sanitizers) =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVAN_CORE_ONLY=ON -DKORVAN_SANITIZE=ON >/dev/null

@@ -1,0 +1,793 @@
+#include "KorvanCli.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CliOs.h"
+#include "ComPortPath.h"
+#include "ConsolePoster.h"
+#include "Cp1251.h"
+#include "CsvFiles.h"
+#include "Engine.h"
+#include "InfoRecords.h"
+#include "JournalEntryText.h"
+#include "NotificationIds.h"
+
+#ifndef KORVAN_VERSION_TEXT
+#define KORVAN_VERSION_TEXT "0.0.0"
+#endif
+
+namespace KorvanCli {
+namespace {
+
+using Line = SensorModbusInterface;
+using Hart = SensorHartInterface;
+using json = nlohmann::ordered_json;
+
+constexpr const char* kDefaultManufacturerPassword = "47093518";
+constexpr const char* kDefaultCalibrationPassword = "680429";
+constexpr int kDefaultMgCount = 10;
+// No engine activity may take longer than this without a notification.
+constexpr int kActivityTimeoutMs = 120000;
+constexpr WindowHandle kConsole{1};
+
+struct PortOptions {
+    int devicePort = -1;
+    int hartPort = -1;
+    int mgPort = -1;
+    int mgCount = -1;
+    std::string passwordFile;
+};
+
+void Say(const std::string& utf8)
+{
+    std::fprintf(stderr, "korvan: %s\n", utf8.c_str());
+    std::fflush(stderr);
+}
+
+int StoredInt(const char* key, int fallback)
+{
+    const std::string text = CliOs::StoredSetting("Connection", key);
+    if (text.empty())
+        return fallback;
+    try {
+        std::size_t used = 0;
+        const int v = std::stoi(text, &used);
+        return used == text.size() ? v : fallback;
+    } catch (...) {
+        return fallback;
+    }
+}
+
+// The engine with its console window: every activity is started, then the
+// notifications are taken and the event steps run on this thread until the
+// activity ends.
+class Session {
+public:
+    explicit Session(const PortOptions& o) : engine_(&poster_)
+    {
+        for (std::uint32_t id = NotificationId::ModeChanged; id <= NotificationId::HartProgress; ++id)
+            engine_.Register(kConsole, id);
+        for (std::uint32_t id = NotificationId::LineTaskEvent; id <= NotificationId::TerminalLogChanged; ++id)
+            engine_.Register(kConsole, id);
+        engine_.modbusPort = o.devicePort >= 0 ? o.devicePort : StoredInt("ModbusPort", 0);
+        engine_.hartPort = o.hartPort >= 0 ? o.hartPort : StoredInt("HartPort", 0);
+        engine_.mgPort = o.mgPort >= 0 ? o.mgPort : StoredInt("MgPort", 0);
+        engine_.mgCount = o.mgCount >= 1 ? o.mgCount : std::max(StoredInt("MgCount", kDefaultMgCount), 1);
+        std::string manufacturer = CliOs::StoredSetting("Words", "Wr");
+        std::string calibration = CliOs::StoredSetting("Words", "St");
+        if (manufacturer.empty())
+            manufacturer = kDefaultManufacturerPassword;
+        if (calibration.empty())
+            calibration = kDefaultCalibrationPassword;
+        passwordFileOk_ = true;
+        if (!o.passwordFile.empty()) {
+            std::string text;
+            if (!CliOs::ReadWholeFile(o.passwordFile, text)) {
+                passwordFileOk_ = false;
+            } else {
+                // The first line; its line end is not part of the word.
+                text = text.substr(0, text.find_first_of("\r\n"));
+                calibration = text;
+            }
+        }
+        // The sensor compares the bytes it receives, in its own code page.
+        engine_.SetPasswords(Cp1251::FromUtf8(manufacturer), Cp1251::FromUtf8(calibration));
+        engine_.mode = Engine::kModeIdle;
+    }
+
+    ~Session()
+    {
+        // Ends the workers; a loop current this run fixed is released here
+        // too, whatever path led out.
+        engine_.StopActivity();
+    }
+
+    Engine& engine() { return engine_; }
+    bool PasswordFileOk() const { return passwordFileOk_; }
+
+    // Runs the event steps until `done` holds. `onMessage` sees every
+    // notification. Returns false on an interrupt or when nothing has
+    // happened for a long time.
+    bool Pump(const std::function<bool()>& done, const std::function<void(const ConsolePoster::Message&)>& onMessage = {})
+    {
+        auto last = std::chrono::steady_clock::now();
+        while (!done()) {
+            if (CliOs::Interrupted())
+                return false;
+            ConsolePoster::Message m;
+            if (!poster_.Take(m, 100)) {
+                if (std::chrono::steady_clock::now() - last > std::chrono::milliseconds(kActivityTimeoutMs))
+                    return false;
+                continue;
+            }
+            last = std::chrono::steady_clock::now();
+            if (m.id == NotificationId::LineTaskEvent)
+                engine_.OnLineWorkerEvent();
+            else if (m.id == NotificationId::HartEvent)
+                engine_.OnHartWorkerEvent();
+            if (onMessage)
+                onMessage(m);
+        }
+        return true;
+    }
+
+    bool PumpUntilIdle(const std::function<void(const ConsolePoster::Message&)>& onMessage = {})
+    {
+        return Pump([this] { return engine_.mode == Engine::kModeIdle; }, onMessage);
+    }
+
+private:
+    ConsolePoster poster_;
+    Engine engine_;
+    bool passwordFileOk_ = true;
+};
+
+// Why the device line did not serve, as an exit code and a message; 0 when
+// it did.
+int LineFailure(Engine& e)
+{
+    switch (e.LineState()) {
+    case Line::kNoPort:
+        Say("порт прибора не задан (--device-port или настройки программы: " + CliOs::SettingsLocation() + ")");
+        return kExitPort;
+    case Line::kPortUnavailable:
+        Say("порт прибора COM" + std::to_string(e.modbusPort) + " (" + ComPortPath(e.modbusPort) +
+            ") не открывается: его нет, он занят или нет прав доступа");
+        return kExitPort;
+    case Line::kFailed:
+        Say("прибор на порту COM" + std::to_string(e.modbusPort) + " не отвечает");
+        return kExitSilent;
+    default:
+        return 0;
+    }
+}
+
+int HartFailure(Engine& e)
+{
+    switch (e.HartState()) {
+    case Hart::kNoPort:
+        Say("порт HART-модема не задан (--hart-port или настройки программы: " + CliOs::SettingsLocation() + ")");
+        return kExitPort;
+    case Hart::kOpenFailed:
+        Say("порт HART-модема COM" + std::to_string(e.hartPort) + " (" + ComPortPath(e.hartPort) +
+            ") не открывается: его нет, он занят или нет прав доступа");
+        return kExitPort;
+    case Hart::kNoAnswer:
+        Say("HART-устройство не отвечает");
+        return kExitSilent;
+    default:
+        return 0;
+    }
+}
+
+int Interrupted()
+{
+    Say("прервано");
+    return kExitInterrupted;
+}
+
+// --- ports -------------------------------------------------------------------
+
+int CmdPorts(const PortOptions& o)
+{
+    struct Entry {
+        const char* label;
+        int port;
+    };
+    const int device = o.devicePort >= 0 ? o.devicePort : StoredInt("ModbusPort", 0);
+    const int hart = o.hartPort >= 0 ? o.hartPort : StoredInt("HartPort", 0);
+    const int mg = o.mgPort >= 0 ? o.mgPort : StoredInt("MgPort", 0);
+    const int mgCount = o.mgCount >= 1 ? o.mgCount : std::max(StoredInt("MgCount", kDefaultMgCount), 1);
+    std::cout << "Настройки: " << CliOs::SettingsLocation() << "\n";
+    for (const Entry& e : {Entry{"Порт прибора", device}, Entry{"Порт HART-модема", hart}, Entry{"Порт мультигаза", mg}}) {
+        std::cout << e.label << ": ";
+        if (e.port < 1)
+            std::cout << "не задан\n";
+        else
+            std::cout << "COM" << e.port << " -> " << ComPortPath(e.port) << (ComPortIsLinked(e.port) ? " (ссылка)" : "")
+                      << "\n";
+    }
+    std::cout << "Наборов мультигаза: " << mgCount << "\n";
+    const std::vector<std::string> found = CliOs::SerialPortsFound();
+    std::cout << "Найденные последовательные порты:";
+    if (found.empty())
+        std::cout << " нет";
+    std::cout << "\n";
+    for (const std::string& p : found)
+        std::cout << "  " << p << "\n";
+    return kExitDone;
+}
+
+// --- info --------------------------------------------------------------------
+
+// Connects as the desktop tool's first connection does: all sensor and
+// detector values, then the HART identity when the sensor names its address.
+int Connect(Session& s)
+{
+    Engine& e = s.engine();
+    if (e.Connect() == 0) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    const bool ended = s.Pump([&] { return e.mode != Engine::kModeConnecting; });
+    if (!ended)
+        return CliOs::Interrupted() ? Interrupted() : (Say("нет ответа от программы связи"), kExitSilent);
+    if (e.mode != Engine::kModeConnected) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    return kExitDone;
+}
+
+json CollectInfo(Session& s)
+{
+    Engine& e = s.engine();
+    SensorParameters sensor;
+    DeviceParameters device;
+    HartParameters hart;
+    e.CopySensorParameters(sensor);
+    e.CopyDeviceParameters(device);
+    e.CopyHartParameters(hart);
+    return InfoRecords::Json(sensor, device, hart, e.HartState() == Hart::kReady || e.HartState() == Hart::kMonitoring);
+}
+
+int CmdInfo(const PortOptions& o, bool asJson)
+{
+    Session s(o);
+    const int rc = Connect(s);
+    if (rc != kExitDone)
+        return rc;
+    const json info = CollectInfo(s);
+    s.engine().StopActivity();
+    if (asJson)
+        std::cout << info.dump(2) << "\n";
+    else
+        std::cout << InfoRecords::Text(info);
+    return kExitDone;
+}
+
+// --- journal -----------------------------------------------------------------
+
+struct JournalKind {
+    Line::Journal which;
+    std::uint32_t statusId;
+    int mode;
+    const char* title;
+};
+
+JournalKind Kind(const std::string& name)
+{
+    if (name == "events")
+        return {Line::Journal::Event, NotificationId::EventJournalStatus, Engine::kModeEventJournal, "журнал событий"};
+    return {Line::Journal::Threshold, NotificationId::ThresholdJournalStatus, Engine::kModeThresholdJournal,
+            "журнал порогов"};
+}
+
+class Progress {
+public:
+    explicit Progress(bool bar) : bar_(bar) {}
+    void Show(std::uint32_t read, std::uint32_t expected)
+    {
+        const int percent = expected == 0 ? 100 : static_cast<int>(std::min<std::uint64_t>(100, read * 100ull / expected));
+        if (percent == last_)
+            return;
+        last_ = percent;
+        if (bar_) {
+            const int width = 30;
+            const int filled = percent * width / 100;
+            std::fprintf(stderr, "\r[%s%s] %3d%% %u/%u", std::string(filled, '#').c_str(),
+                         std::string(width - filled, '.').c_str(), percent, read, expected);
+        } else {
+            std::fprintf(stderr, "%d%%\n", percent);
+        }
+        std::fflush(stderr);
+    }
+    void End()
+    {
+        if (bar_ && last_ >= 0)
+            std::fprintf(stderr, "\n");
+    }
+
+private:
+    bool bar_;
+    int last_ = -1;
+};
+
+// Reads one journal; `entries` gets what arrived, newest first. Returns the
+// exit code of the reading itself.
+int ReadJournal(Session& s, const JournalKind& k, std::vector<JournalEntryText>& entries, bool showProgress,
+                bool& partial)
+{
+    Engine& e = s.engine();
+    partial = false;
+    const int started = k.which == Line::Journal::Event ? e.ReadEventJournal() : e.ReadThresholdJournal();
+    if (started == 0) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    Progress progress(CliOs::StderrIsTerminal());
+    const bool ended = s.PumpUntilIdle([&](const ConsolePoster::Message& m) {
+        if (showProgress && m.id == k.statusId) {
+            JournalReadStatus status{};
+            std::uint32_t read = 0, expected = 0;
+            e.JournalProgress(k.which, status, read, expected);
+            // The reset at the start of a reading carries no count yet.
+            if (status != JournalReadStatus::NotRead && expected != 0)
+                progress.Show(read, expected);
+        }
+    });
+    int rc = kExitDone;
+    if (!ended) {
+        // The records read so far stay in the engine's buffer.
+        if (k.which == Line::Journal::Event)
+            e.AbortEventJournal();
+        else
+            e.AbortThresholdJournal();
+        rc = CliOs::Interrupted() ? kExitInterrupted : kExitSilent;
+        partial = true;
+    }
+    if (showProgress)
+        progress.End();
+    JournalReadStatus status{};
+    std::uint32_t read = 0, expected = 0;
+    e.JournalProgress(k.which, status, read, expected);
+    SensorJournalContent content;
+    if (k.which == Line::Journal::Event)
+        e.CopyEventJournal(content);
+    else
+        e.CopyThresholdJournal(content);
+    entries = JournalEntryDecoder::Decode(content);
+    if (rc == kExitDone && status == JournalReadStatus::Failed) {
+        partial = true;
+        const int failure = LineFailure(e);
+        rc = failure != 0 ? failure : kExitSilent;
+    }
+    if (rc == kExitDone && read < expected)
+        partial = true;
+    return rc;
+}
+
+int WriteJournalFile(const std::string& path, const std::vector<JournalEntryText>& entries)
+{
+    // The order the journal page's list shows and saves by default.
+    const FileWriteResult w = CsvFiles::WriteJournalCsv(path, entries, CsvFiles::JournalOrder::NewestFirst);
+    if (!w.Ok()) {
+        Say("файл " + path + " не записан: " + w.error);
+        return kExitFile;
+    }
+    return kExitDone;
+}
+
+int CmdJournal(const PortOptions& o, const std::string& which, const std::string& path)
+{
+    Session s(o);
+    const JournalKind k = Kind(which);
+    std::vector<JournalEntryText> entries;
+    bool partial = false;
+    const int rc = ReadJournal(s, k, entries, true, partial);
+    s.engine().StopActivity();
+    if (rc == kExitPort)
+        return rc;
+    if (rc != kExitDone && entries.empty()) {
+        if (rc == kExitInterrupted)
+            Interrupted();
+        return rc;
+    }
+    const int fileRc = WriteJournalFile(path, entries);
+    if (fileRc != kExitDone)
+        return fileRc;
+    if (partial)
+        Say(std::string(k.title) + " прочитан не полностью: в файле " + path + " " + std::to_string(entries.size()) +
+            " записей, прочитанных до " + (rc == kExitInterrupted ? "прерывания" : "сбоя"));
+    else
+        std::cerr << "korvan: " << k.title << ": " << entries.size() << " записей в " << path << "\n";
+    if (rc == kExitInterrupted)
+        return Interrupted();
+    return rc;
+}
+
+// --- send --------------------------------------------------------------------
+
+int CmdSend(const PortOptions& o, const std::string& text)
+{
+    Session s(o);
+    Engine& e = s.engine();
+    if (e.SendTerminalCommand(Cp1251::FromUtf8(text)) == 0) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    if (!s.PumpUntilIdle())
+        return CliOs::Interrupted() ? Interrupted() : kExitSilent;
+    std::vector<SensorTerminalLogRecord> log;
+    e.CopyTerminalLog(log);
+    const int failure = LineFailure(e);
+    if (failure == kExitPort)
+        return failure;
+    if (log.empty() || log.back().answer.empty()) {
+        Say("ответа нет");
+        return kExitSilent;
+    }
+    const std::string answer = Cp1251::ToUtf8(log.back().answer);
+    std::cout << answer << "\n";
+    // "@NACK …" (command, password, argument) and the error form "@ER…" are
+    // the sensor's refusals.
+    return answer.rfind("@NACK", 0) == 0 || answer.rfind("@ER", 0) == 0 ? kExitRefused : kExitDone;
+}
+
+// --- read / write ------------------------------------------------------------
+
+int CmdRead(const PortOptions& o, int code)
+{
+    Session s(o);
+    Engine& e = s.engine();
+    if (!InfoRecords::KnownReadCode(code)) {
+        Say("код чтения " + std::to_string(code) + " неизвестен (0 … 34)");
+        return kExitUsage;
+    }
+    if (e.RereadParameter(code) == 0) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    if (!s.PumpUntilIdle())
+        return CliOs::Interrupted() ? Interrupted() : kExitSilent;
+    SensorParameters p;
+    e.CopySensorParameters(p);
+    const InfoRecords::CodeValue v = InfoRecords::ReadCodeValue(p, code);
+    if (v.error) {
+        std::cout << "ошибка\n";
+        return kExitRefused;
+    }
+    if (!v.valid) {
+        const int failure = LineFailure(e);
+        Say("датчик не дал значения");
+        return failure != 0 ? failure : kExitSilent;
+    }
+    std::cout << Cp1251::ToUtf8(v.text) << "\n";
+    return kExitDone;
+}
+
+int CmdWrite(const PortOptions& o, int code, const std::vector<std::string>& values)
+{
+    Session s(o);
+    if (!s.PasswordFileOk()) {
+        Say("файл пароля " + o.passwordFile + " не читается");
+        return kExitUsage;
+    }
+    Engine& e = s.engine();
+    if (values.empty() || values.size() > 5) {
+        Say("нужно от одного до пяти значений");
+        return kExitUsage;
+    }
+    SensorCommandRequest request;
+    request.code = code;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        request.texts[i] = Cp1251::FromUtf8(values[i]);
+    if (e.WriteParameter(request) == 0) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    if (!s.PumpUntilIdle())
+        return CliOs::Interrupted() ? Interrupted() : kExitSilent;
+    const int failure = LineFailure(e);
+    if (failure != 0)
+        return failure;
+    SensorParameters p;
+    e.CopySensorParameters(p);
+    const InfoRecords::CodeValue v = InfoRecords::WriteCodeValue(p, code);
+    if (v.known && !v.valid) {
+        // The sensor checks the password and the value: without an echo the
+        // value was not taken.
+        Say("датчик не принял значение (неверный пароль или недопустимое значение)");
+        return kExitRefused;
+    }
+    std::cout << (v.known ? Cp1251::ToUtf8(v.text) : std::string("записано")) << "\n";
+    return kExitDone;
+}
+
+// --- HART --------------------------------------------------------------------
+
+int HartIdentify(Session& s)
+{
+    Engine& e = s.engine();
+    if (e.HartConnect() == 0) {
+        const int failure = HartFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    if (!s.PumpUntilIdle())
+        return CliOs::Interrupted() ? Interrupted() : kExitSilent;
+    const int failure = HartFailure(e);
+    return failure != 0 ? failure : (e.HartState() == Hart::kReady ? kExitDone : kExitSilent);
+}
+
+int CmdHartInfo(const PortOptions& o, bool asJson)
+{
+    Session s(o);
+    const int rc = HartIdentify(s);
+    if (rc != kExitDone)
+        return rc;
+    HartParameters h;
+    s.engine().CopyHartParameters(h);
+    const json j = InfoRecords::HartJson(h);
+    if (asJson)
+        std::cout << j.dump(2) << "\n";
+    else
+        std::cout << InfoRecords::Text(json{{"hart", j}});
+    return kExitDone;
+}
+
+int CmdLoopCurrent(const PortOptions& o, float currentMa)
+{
+    if (!(currentMa >= 3.5f && currentMa <= 23.0f)) {
+        Say("ток петли задаётся от 3,5 до 23 мА");
+        return kExitUsage;
+    }
+    Session s(o);
+    Engine& e = s.engine();
+    int rc = HartIdentify(s);
+    if (rc != kExitDone)
+        return rc;
+    if (e.SetHartLoopCurrent(currentMa, 1) == 0) {
+        const int failure = HartFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+    // An interrupt while the fixing command is on the line: the release is
+    // taken and sent after it.
+    if (!s.PumpUntilIdle() || !e.LoopCurrentFixed() || e.HartState() != Hart::kReady) {
+        const bool interrupted = CliOs::Interrupted();
+        rc = interrupted ? kExitInterrupted : kExitSilent;
+        if (!interrupted)
+            Say("ток петли не зафиксирован: устройство не подтвердило команду");
+    } else {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2f", static_cast<double>(currentMa));
+        std::cout << "Ток петли зафиксирован: " << text << " мА. Enter, Ctrl-C или SIGTERM — отпустить." << std::endl;
+        rc = CliOs::WaitForEnterOrInterrupt(-1) ? kExitDone : kExitInterrupted;
+    }
+    // The release, always: the control room must see the real reading again.
+    if (e.LoopCurrentFixed()) {
+        const bool wasInterrupted = CliOs::Interrupted();
+        CliOs::ResetInterrupted();
+        if (e.mode != Engine::kModeIdle)
+            e.StopActivity();
+        if (e.SetHartLoopCurrent(0.0f, 0) != 0)
+            s.PumpUntilIdle();
+        if (e.LoopCurrentFixed())
+            e.StopActivity(); // closing the line tries the release again
+        if (wasInterrupted)
+            rc = kExitInterrupted;
+    }
+    if (e.LoopCurrentFixed()) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2f", static_cast<double>(e.FixedLoopCurrent()));
+        Say(std::string("ВНИМАНИЕ: устройство не подтвердило отмену фиксированного тока ") + text +
+            " мА; ток петли может оставаться фиксированным");
+        return kExitSilent;
+    }
+    std::cout << "Ток петли отпущен." << std::endl;
+    if (rc == kExitInterrupted)
+        Say("прервано");
+    return rc;
+}
+
+// --- report ------------------------------------------------------------------
+
+int CmdReport(const PortOptions& o, const std::string& folder)
+{
+    if (!CliOs::MakeFolder(folder)) {
+        Say("папка " + folder + " не создана");
+        return kExitFile;
+    }
+    Session s(o);
+    Engine& e = s.engine();
+    std::vector<std::string> failures;
+    const int rc = Connect(s);
+    if (rc == kExitPort || rc == kExitInterrupted)
+        return rc;
+    if (rc != kExitDone)
+        failures.push_back("подключение: прибор не ответил на все запросы");
+    json info = CollectInfo(s);
+    e.StopActivity();
+    if (info["hart"].is_null()) {
+        if (HartIdentify(s) == kExitDone) {
+            HartParameters h;
+            e.CopyHartParameters(h);
+            info["hart"] = InfoRecords::HartJson(h);
+        } else {
+            failures.push_back("HART: устройство не ответило");
+        }
+    }
+    int fileRc = kExitDone;
+    auto writeText = [&](const std::string& name, const std::string& bytes) {
+        const FileWriteResult w = WriteFileBytes(folder + "/" + name, bytes);
+        if (!w.Ok()) {
+            Say("файл " + folder + "/" + name + " не записан: " + w.error);
+            fileRc = kExitFile;
+        }
+    };
+    std::vector<std::string> summaryJournals;
+    std::vector<JournalEntryText> lastEvents;
+    for (const char* which : {"events", "thresholds"}) {
+        const JournalKind k = Kind(which);
+        std::vector<JournalEntryText> entries;
+        bool partial = false;
+        const int jr = ReadJournal(s, k, entries, true, partial);
+        e.StopActivity();
+        if (jr == kExitInterrupted) {
+            if (!entries.empty())
+                WriteJournalFile(folder + "/" + (k.which == Line::Journal::Event ? CsvFiles::kEventJournalFileName
+                                                                                : CsvFiles::kThresholdJournalFileName),
+                                 entries);
+            return Interrupted();
+        }
+        if (jr != kExitDone || partial)
+            failures.push_back(std::string(k.title) + ": прочитан не полностью");
+        if (WriteJournalFile(folder + "/" + (k.which == Line::Journal::Event ? CsvFiles::kEventJournalFileName
+                                                                              : CsvFiles::kThresholdJournalFileName),
+                             entries) != kExitDone)
+            fileRc = kExitFile;
+        summaryJournals.push_back(std::string(k.title) + ": " + std::to_string(entries.size()) + " записей" +
+                                  (partial ? " (не полностью)" : ""));
+        info["journals"][which] = {{"records", entries.size()}, {"complete", !partial && jr == kExitDone}};
+        if (k.which == Line::Journal::Event)
+            lastEvents = entries;
+    }
+    // The exchange of this run on the terminal: the sensor's own answer to
+    // its identification, as support reads it first.
+    e.ClearTerminalLog();
+    if (e.SendTerminalCommand("@RRSS") != 0)
+        s.PumpUntilIdle();
+    e.StopActivity();
+    std::vector<SensorTerminalLogRecord> log;
+    e.CopyTerminalLog(log);
+    writeText(CsvFiles::kTerminalLogFileName, CsvFiles::TerminalLogCsv(log));
+    info["failures"] = failures;
+    writeText("info.json", info.dump(2) + "\n");
+    writeText("summary.txt", InfoRecords::Summary(info, summaryJournals, lastEvents, failures));
+    std::cout << "Отчёт записан в " << folder << "\n";
+    if (fileRc != kExitDone)
+        return fileRc;
+    return failures.empty() ? kExitDone : kExitSilent;
+}
+
+} // namespace
+
+int Run(int argc, char** argv)
+{
+    CliOs::PrepareConsole();
+    CliOs::InstallInterruptHandlers();
+
+    CLI::App app{"korvan — настройка и проверка газоанализаторов из командной строки", "korvan"};
+    app.get_formatter()->label("Usage", "Использование");
+    app.get_formatter()->label("OPTIONS", "ПАРАМЕТРЫ");
+    app.get_formatter()->label("SUBCOMMAND", "КОМАНДА");
+    app.get_formatter()->label("SUBCOMMANDS", "КОМАНДЫ");
+    app.get_formatter()->label("REQUIRED", "обязательно");
+    app.get_formatter()->label("Positionals", "Аргументы");
+    app.get_formatter()->label("TEXT", "ТЕКСТ");
+    app.get_formatter()->label("INT", "ЧИСЛО");
+    app.get_formatter()->label("FLOAT", "ЧИСЛО");
+    app.option_defaults()->group("Параметры");
+    app.set_help_flag("-h,--help", "Показать эту справку");
+    app.set_version_flag("--version", std::string("korvan ") + KORVAN_VERSION_TEXT, "Показать версию");
+    app.require_subcommand(1);
+    // The port options may stand before or after the command.
+    app.fallthrough(true);
+    app.footer("Коды выхода: 0 готово; 1 ошибка в командной строке; 2 порта нет, он занят или нет прав;\n"
+               "3 прибор не отвечает; 4 отказ (неверный пароль, ответ с ошибкой); 5 файл не записан;\n"
+               "130 прервано.");
+
+    PortOptions o;
+    app.add_option("--device-port", o.devicePort, "Номер COM-порта прибора (иначе из настроек программы)")
+        ->type_name("N")->check(CLI::Range(0, 255).description(""));
+    app.add_option("--hart-port", o.hartPort, "Номер COM-порта HART-модема")->type_name("N")->check(CLI::Range(0, 255).description(""));
+    app.add_option("--mg-port", o.mgPort, "Номер COM-порта мультигаза")->type_name("N")->check(CLI::Range(0, 255).description(""));
+    app.add_option("--mg-count", o.mgCount, "Число наборов мультигаза")->type_name("N")->check(CLI::Range(1, 247).description(""));
+
+    auto group = [](CLI::App* sub) {
+        sub->group("Команды");
+        sub->set_help_flag("-h,--help", "Показать справку по команде");
+        return sub;
+    };
+    CLI::App* ports = group(app.add_subcommand("ports", "Заданные COM-порты, куда они ведут, и найденные порты"));
+    bool infoJson = false;
+    CLI::App* info = group(app.add_subcommand("info", "Подключиться и показать данные датчика, прибора и HART"));
+    info->add_flag("--json", infoJson, "Вывод в JSON");
+    std::string journalWhich;
+    std::string journalFile;
+    CLI::App* journal = group(app.add_subcommand("journal", "Прочитать журнал прибора в файл CSV"));
+    journal->add_option("journal", journalWhich, "events — журнал событий, thresholds — журнал порогов")
+        ->required()
+        ->check(CLI::IsMember({"events", "thresholds"}));
+    journal->add_option("-o,--output", journalFile, "Файл CSV")->required();
+    std::string sendText;
+    CLI::App* send = group(app.add_subcommand("send", "Отправить команду терминала и показать ответ"));
+    send->add_option("text", sendText, "Команда, например @RRSS")->required();
+    int readCode = -1;
+    CLI::App* read = group(app.add_subcommand("read", "Перечитать параметр датчика по коду"));
+    read->add_option("code", readCode, "Код чтения")->required();
+    int writeCode = -1;
+    std::vector<std::string> writeValues;
+    CLI::App* write = group(app.add_subcommand("write", "Записать параметр датчика по коду"));
+    write->add_option("code", writeCode, "Код записи")->required();
+    write->add_option("values", writeValues, "Значения (до пяти)")->required();
+    write->add_option("--password-file", o.passwordFile, "Файл с паролем (первая строка); иначе из настроек программы");
+    CLI::App* hart = group(app.add_subcommand("hart", "Команды HART"));
+    hart->require_subcommand(1);
+    hart->fallthrough(true);
+    bool hartJson = false;
+    CLI::App* hartInfo = group(hart->add_subcommand("info", "Найти HART-устройство и показать его данные"));
+    hartInfo->add_flag("--json", hartJson, "Вывод в JSON");
+    float loopCurrent = 0.0f;
+    CLI::App* loop = group(hart->add_subcommand("loop-current",
+                                                "Зафиксировать ток петли до Enter, Ctrl-C или SIGTERM и отпустить его"));
+    loop->add_option("ma", loopCurrent, "Ток, мА (3,5 … 23)")->required();
+    std::string reportFolder;
+    CLI::App* report = group(app.add_subcommand("report", "Сервисный отчёт: данные, журналы, обмен, сводка"));
+    report->add_option("-o,--output", reportFolder, "Папка отчёта")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "korvan: ошибка в командной строке: " << e.what() << "\nСправка: korvan --help\n";
+        return kExitUsage;
+    }
+
+    try {
+        if (*ports)
+            return CmdPorts(o);
+        if (*info)
+            return CmdInfo(o, infoJson);
+        if (*journal)
+            return CmdJournal(o, journalWhich, journalFile);
+        if (*send)
+            return CmdSend(o, sendText);
+        if (*read)
+            return CmdRead(o, readCode);
+        if (*write)
+            return CmdWrite(o, writeCode, writeValues);
+        if (*hartInfo)
+            return CmdHartInfo(o, hartJson);
+        if (*loop)
+            return CmdLoopCurrent(o, loopCurrent);
+        if (*report)
+            return CmdReport(o, reportFolder);
+    } catch (const std::exception& e) {
+        Say(std::string("внутренняя ошибка: ") + e.what());
+        return kExitSilent;
+    }
+    return kExitUsage;
+}
+
+} // namespace KorvanCli

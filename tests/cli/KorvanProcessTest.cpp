@@ -1,0 +1,321 @@
+// korvan as a process against the simulator on pseudo-terminals: what it
+// prints, the files it writes and its exit codes. The simulator runs in this
+// process, so the tests can look at the simulated device (its loop current).
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CsvFiles.h"
+#include "Engine.h"
+#include "HartDevice.h"
+#include "JournalEntryText.h"
+#include "KorvanCli.h"
+#include "Simulator.h"
+#include "TestPorts.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A running korvan with its standard streams on files and stdin on a pipe.
+class KorvanProcess {
+public:
+    KorvanProcess(const std::string& folder, const std::vector<std::string>& args) : out_(folder + "/out.txt"), err_(folder + "/err.txt")
+    {
+        // The outputs of an earlier run must not be taken for this one's.
+        ::unlink(out_.c_str());
+        ::unlink(err_.c_str());
+        int in[2];
+        if (::pipe(in) != 0)
+            throw std::runtime_error("pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(in[0], 0);
+            ::close(in[1]);
+            const int o = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(o, 1);
+            ::dup2(e, 2);
+            std::vector<char*> argv{const_cast<char*>(KORVAN_EXE)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(KORVAN_EXE, argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        stdin_ = in[1];
+    }
+    ~KorvanProcess()
+    {
+        if (pid_ > 0 && !done_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (stdin_ >= 0)
+            ::close(stdin_);
+    }
+    void Type(const std::string& text) { (void)!::write(stdin_, text.data(), text.size()); }
+    void Signal(int sig) { ::kill(pid_, sig); }
+    int Wait()
+    {
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        done_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    }
+    std::string Out() const { return ReadFile(out_); }
+    std::string Err() const { return ReadFile(err_); }
+    // Waits until the standard output or error holds `text`.
+    bool WaitFor(const std::string& text, bool inErr = false, int timeoutMs = 60000) const
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (std::chrono::steady_clock::now() < end) {
+            if ((inErr ? Err() : Out()).find(text) != std::string::npos)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+private:
+    std::string out_, err_;
+    pid_t pid_ = -1;
+    int stdin_ = -1;
+    bool done_ = false;
+};
+
+class KorvanTest : public ::testing::Test {
+protected:
+    void StartSim(const std::string& scenario = {}, unsigned answerDelayMs = 0)
+    {
+        Simulator::Options o;
+        o.portsFolder = home_.PortsFolder();
+        o.devicePort = 1;
+        o.hartPort = 2;
+        o.multigasPort = 3;
+        o.scenarioText = scenario;
+        o.answerDelayMs = answerDelayMs;
+        sim_ = std::make_unique<Simulator>(o);
+        sim_->Start();
+    }
+    void TearDown() override
+    {
+        if (sim_)
+            sim_->Stop();
+    }
+    std::vector<std::string> Args(std::vector<std::string> a) const
+    {
+        for (const char* p : {"--device-port", "1", "--hart-port", "2", "--mg-port", "3"})
+            a.push_back(p);
+        return a;
+    }
+    int RunKorvan(const std::vector<std::string>& args, std::string* out = nullptr, std::string* err = nullptr)
+    {
+        KorvanProcess p(home_.Path(), args);
+        const int rc = p.Wait();
+        if (out)
+            *out = p.Out();
+        if (err)
+            *err = p.Err();
+        return rc;
+    }
+    std::string Path(const std::string& name) const { return home_.Path() + "/" + name; }
+
+    TempConfigHome home_; // korvan inherits XDG_CONFIG_HOME
+    std::unique_ptr<Simulator> sim_;
+};
+
+TEST_F(KorvanTest, HelpAndVersion)
+{
+    std::string out;
+    EXPECT_EQ(RunKorvan({"--version"}, &out), 0);
+    EXPECT_NE(out.find("korvan "), std::string::npos);
+    EXPECT_EQ(RunKorvan({"--help"}, &out), 0);
+    for (const char* word : {"journal", "hart", "report", "Коды выхода"})
+        EXPECT_NE(out.find(word), std::string::npos) << word;
+    EXPECT_EQ(RunKorvan({"nonsense"}), KorvanCli::kExitUsage);
+    EXPECT_EQ(RunKorvan({"journal", "sideways", "-o", "x.csv"}), KorvanCli::kExitUsage);
+}
+
+TEST_F(KorvanTest, InfoJsonHoldsTheScenariosValues)
+{
+    StartSim("[detector]\nkind = Semi\nmodbus_id = 7\n");
+    std::string out;
+    ASSERT_EQ(RunKorvan(Args({"info", "--json"}), &out), 0) << out;
+    const auto j = nlohmann::json::parse(out);
+    EXPECT_EQ(j["sensor"]["modbusId"], 7);
+    EXPECT_EQ(j["sensor"]["sensorType"], "Semi");
+    EXPECT_EQ(j["sensor"]["units"], "мг/м3");
+    EXPECT_EQ(j["detector"]["journalIndices"]["eventCapacity"], 100);
+    EXPECT_EQ(j["hart"]["uniqueId"].is_string(), true);
+    EXPECT_TRUE(j["sensor"]["v1"].is_null()); // a semiconductor sensor has no V1
+}
+
+TEST_F(KorvanTest, InfoFromTheDesktopToolsSettingsStore)
+{
+    StartSim();
+    ::mkdir((home_.Path() + "/Korvan").c_str(), 0755);
+    std::ofstream(home_.Path() + "/Korvan/KorvanSensorSetup.conf") << "[Connection]\nModbusPort=1\nHartPort=2\n";
+    std::string out;
+    EXPECT_EQ(RunKorvan({"info"}, &out), 0);
+    EXPECT_NE(out.find("Заводской номер"), std::string::npos) << out;
+}
+
+TEST_F(KorvanTest, JournalFileHasThePageWritersBytes)
+{
+    StartSim();
+    std::string err;
+    ASSERT_EQ(RunKorvan(Args({"journal", "events", "-o", Path("journal.csv")}), nullptr, &err), 0) << err;
+    const std::string file = ReadFile(Path("journal.csv"));
+
+    // The same journal read by an engine here and written as the page does.
+    struct Poster : IWindowPoster {
+        bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return true; }
+    } poster;
+    Engine engine(&poster);
+    engine.modbusPort = 1;
+    engine.mode = Engine::kModeIdle;
+    ASSERT_EQ(engine.ReadEventJournal(), 1);
+    JournalReadStatus status{};
+    std::uint32_t read = 0, expected = 0;
+    for (int i = 0; i < 3000; ++i) {
+        engine.JournalProgress(SensorModbusInterface::Journal::Event, status, read, expected);
+        if (status == JournalReadStatus::Finished || status == JournalReadStatus::Failed)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(status, JournalReadStatus::Finished);
+    SensorJournalContent content;
+    engine.CopyEventJournal(content);
+    const std::string expectedBytes =
+        CsvFiles::JournalCsv(JournalEntryDecoder::Decode(content), CsvFiles::JournalOrder::NewestFirst);
+    EXPECT_EQ(file, expectedBytes);
+    EXPECT_EQ(content.size(), 20u); // 90 … 9 of a ring of 100
+}
+
+TEST_F(KorvanTest, SendReadWrite)
+{
+    StartSim();
+    std::string out;
+    EXPECT_EQ(RunKorvan(Args({"send", "@RRSS"}), &out), 0);
+    EXPECT_EQ(out, "@RASS 2.14\n");
+    EXPECT_EQ(RunKorvan(Args({"send", "@XXYY"}), &out), KorvanCli::kExitRefused);
+    EXPECT_EQ(RunKorvan(Args({"write", "22", "0.02"}), &out), 0);
+    EXPECT_EQ(out, "0.02\n");
+    EXPECT_EQ(RunKorvan(Args({"read", "21"}), &out), 0);
+    EXPECT_EQ(out, "0.02\n");
+}
+
+TEST_F(KorvanTest, ExitCodes)
+{
+    StartSim();
+    std::ofstream(Path("wrong-password")) << "111111\n";
+    // The HART line held by the simulated device's own link is busy when a
+    // second korvan holds it: a loop-current run keeps it open.
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int code;
+    } cases[] = {
+        {"no port configured", {"info"}, KorvanCli::kExitPort},
+        {"port that does not exist", {"info", "--device-port", "9"}, KorvanCli::kExitPort},
+        {"device silent (a line nobody answers)", {"send", "@RRSS", "--device-port", "4"}, KorvanCli::kExitSilent},
+        {"wrong password", Args({"write", "22", "0.05", "--password-file", Path("wrong-password")}), KorvanCli::kExitRefused},
+        {"unwritable output", Args({"journal", "thresholds", "-o", Path("no/such/folder/t.csv")}), KorvanCli::kExitFile},
+    };
+    PtyPair silent;
+    home_.LinkPort(4, silent.SlavePath());
+    for (const Case& c : cases) {
+        std::string err;
+        EXPECT_EQ(RunKorvan(c.args, nullptr, &err), c.code) << c.name << ": " << err;
+        EXPECT_FALSE(err.empty()) << c.name;
+    }
+    // Busy: another korvan holds the HART line while it keeps a current.
+    KorvanProcess holder(home_.Path(), Args({"hart", "loop-current", "12"}));
+    ASSERT_TRUE(holder.WaitFor("мА"));
+    std::string err;
+    EXPECT_EQ(RunKorvan({"hart", "info", "--hart-port", "2"}, nullptr, &err), KorvanCli::kExitPort) << err;
+    holder.Type("\n");
+    EXPECT_EQ(holder.Wait(), 0);
+}
+
+TEST_F(KorvanTest, LoopCurrentIsAlwaysReleased)
+{
+    StartSim();
+    struct Case {
+        const char* name;
+        int signal; // 0: Enter
+        int code;
+    } cases[] = {{"Enter", 0, 0}, {"Ctrl-C", SIGINT, KorvanCli::kExitInterrupted},
+                 {"SIGTERM", SIGTERM, KorvanCli::kExitInterrupted}};
+    for (const Case& c : cases) {
+        KorvanProcess p(home_.Path(), Args({"hart", "loop-current", "12.5"}));
+        ASSERT_TRUE(p.WaitFor("Enter")) << c.name << p.Err();
+        EXPECT_TRUE(sim_->Hart().FixedCurrentMode()) << c.name;
+        EXPECT_FLOAT_EQ(sim_->Hart().FixedCurrent(), 12.5f) << c.name;
+        if (c.signal == 0)
+            p.Type("\n");
+        else
+            p.Signal(c.signal);
+        EXPECT_EQ(p.Wait(), c.code) << c.name << p.Err();
+        EXPECT_FALSE(sim_->Hart().FixedCurrentMode()) << c.name;
+        EXPECT_NE(p.Out().find("отпущен"), std::string::npos) << c.name;
+    }
+}
+
+TEST_F(KorvanTest, InterruptedJournalKeepsTheRecordsRead)
+{
+    // Slow answers, so that the interrupt comes in the middle of the ring.
+    StartSim({}, 150);
+    KorvanProcess p(home_.Path(), Args({"journal", "thresholds", "-o", Path("t.csv")}));
+    ASSERT_TRUE(p.WaitFor("%", true)) << p.Err();
+    p.Signal(SIGINT);
+    EXPECT_EQ(p.Wait(), KorvanCli::kExitInterrupted);
+    EXPECT_NE(p.Err().find("не полностью"), std::string::npos) << p.Err();
+    const std::string file = ReadFile(Path("t.csv"));
+    std::size_t lines = 0;
+    for (char ch : file)
+        lines += ch == '\n' ? 1 : 0;
+    EXPECT_GT(lines, 1u);  // a heading and some records
+    EXPECT_LT(lines, 41u); // not the whole ring of 40
+}
+
+TEST_F(KorvanTest, ReportFolderIsComplete)
+{
+    StartSim();
+    std::string out, err;
+    ASSERT_EQ(RunKorvan(Args({"report", "-o", Path("report")}), &out, &err), 0) << err;
+    for (const char* name : {"info.json", "journal.csv", "thjournal.csv", "tlog.csv", "summary.txt"})
+        EXPECT_FALSE(ReadFile(Path(std::string("report/") + name)).empty()) << name;
+    const auto j = nlohmann::json::parse(ReadFile(Path("report/info.json")));
+    EXPECT_EQ(j["journals"]["events"]["records"], 20);
+    EXPECT_EQ(j["journals"]["thresholds"]["records"], 40);
+    const std::string summary = ReadFile(Path("report/summary.txt"));
+    for (const char* word : {"Датчик", "Прибор", "HART", "журнал событий: 20 записей", "Последние события", "всё прочитано"})
+        EXPECT_NE(summary.find(word), std::string::npos) << word;
+}
+
+} // namespace
