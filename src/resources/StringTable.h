@@ -105,7 +105,6 @@ enum Id : int {
     kRereadAll = 5242,
     kTextFilesFilter = 5244,
     kExchangeLogFailed = 5245,
-    kMeasurementFileFailed = 5246,
     kMgSelectTitle = 5250,
     kMgChannelGroup = 5251,
     kMgSetGroup = 5252,

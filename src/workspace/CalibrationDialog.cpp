@@ -520,10 +520,24 @@ void CalibrationDialog::OnToFile()
         } else {
             filePath_ = path;
             status_->clear();
-            shownFileFailures_ = 0;
         }
     }
     ApplyPollSettings();
+}
+
+void CalibrationDialog::ShowMeasurementFileTrouble()
+{
+    const auto status = engine().CopyMeasurementFileStatus();
+    if (status.failed == 0)
+        return;
+    // The poll goes on without the file; the engineer must not believe the
+    // points are being kept. A file that never opened is off: the toggle
+    // says so, and pressing it again asks for another path.
+    status_->setText(QString::fromStdString(status.text));
+    if (engine().PollSettings().toFile == 0) {
+        toFile_->setChecked(false);
+        toFileOn_ = false;
+    }
 }
 
 void CalibrationDialog::OnLog()
@@ -608,6 +622,7 @@ void CalibrationDialog::OnActivate()
     Register(NotificationId::LineTaskEvent);
     Register(NotificationId::SensorParametersChanged);
     Register(NotificationId::MeasurementsChanged);
+    Register(NotificationId::MeasurementFileFailed);
     if (moreWasOpen_)
         OnMore();
     if (channelWasOpen_)
@@ -679,6 +694,9 @@ void CalibrationDialog::OnWindowMessage(std::uint32_t message, std::uintptr_t wP
         return;
     case NotificationId::MeasurementsChanged:
         FillGraph();
+        return;
+    case NotificationId::MeasurementFileFailed:
+        ShowMeasurementFileTrouble();
         return;
     case WM_CALIB_MORE_CHANGED:
         if (wParam & kMoreReadChanged)

@@ -113,6 +113,8 @@ private:
     void OnModeChanged(int oldMode, int newMode);
     void OnToFile();
     void OnLog();
+    // What the line worker says about a measurement file it cannot keep.
+    void ShowMeasurementFileTrouble();
     void OnFactoryLoad();
     void OnMultigas();
     void OnChannel();
@@ -165,6 +167,4 @@ private:
 
     std::array<int, 4> series_{0, -1, -1, -1};
     std::vector<SensorCalibrationLoopMeasurementsPoint> points_;
-    // The measurement-file trouble last shown, so the status line says it once.
-    std::uint32_t shownFileFailures_ = 0;
 };

@@ -358,6 +358,36 @@ TEST_F(CalibrationPageTest, ToFileWritesTheMeasurementFileAndLeavingThePageClose
     ASSERT_TRUE(PumpUntil([&] { return QFileInfo(path).size() > size; }, kLongWaitMs));
 }
 
+TEST_F(CalibrationPageTest, AMeasurementFileThatCannotBeKeptIsSaidAndThePollGoesOn)
+{
+    SaveDialogAnswers files(hooks_);
+    QTemporaryDir dir;
+    OpenOnPage(Scenario("OptoMIP"));
+    EXPECT_TRUE(Page()->StatusLine()->text().isEmpty());
+
+    // A folder that does not exist: the file never opens.
+    files.next = dir.path() + "/нет-такой-папки/looplog.csv";
+    QTest::mouseClick(Page()->ToFileCheck(), Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return !Page()->StatusLine()->text().isEmpty(); }, kLongWaitMs));
+    EXPECT_TRUE(Page()->StatusLine()->text().contains("нет-такой-папки")) << Page()->StatusLine()->text().toStdString();
+    EXPECT_FALSE(Page()->ToFileCheck()->isChecked());
+    EXPECT_EQ(engine().mode, Engine::kModeCalibrationPolling);
+    // The poll goes on: a new value reaches the graph.
+    sim_->Detector().ApplySetting("detector", "concentration", "3.25");
+    ASSERT_TRUE(WaitForPoints([](const std::vector<Point>& p) { return !p.empty() && p.back().values[0] == 3.25f; }));
+
+#ifdef __linux__
+    // A disk that takes nothing: every line is refused, the poll goes on.
+    files.next = QStringLiteral("/dev/full");
+    QTest::mouseClick(Page()->ToFileCheck(), Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return Page()->StatusLine()->text().contains("/dev/full"); }, kLongWaitMs))
+        << Page()->StatusLine()->text().toStdString();
+    EXPECT_EQ(engine().mode, Engine::kModeCalibrationPolling);
+    sim_->Detector().ApplySetting("detector", "concentration", "4.5");
+    ASSERT_TRUE(WaitForPoints([](const std::vector<Point>& p) { return !p.empty() && p.back().values[0] == 4.5f; }));
+#endif
+}
+
 TEST_F(CalibrationPageTest, TheExchangeLogStartsAndStopsAndEndsWithThePage)
 {
     SaveDialogAnswers files(hooks_);
