@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QObject>
 #include <QSize>
 #include <QString>

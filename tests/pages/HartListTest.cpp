@@ -3,6 +3,8 @@
 // scan progress, and the edits with their fitting and packed-text rule.
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QApplication>
 #include <QBrush>
 #include <QCoreApplication>

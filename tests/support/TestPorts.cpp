@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -111,3 +113,24 @@ std::string PtyPair::Receive(int timeoutMs, std::size_t atLeast)
     }
     return out;
 }
+
+NoPortRights::NoPortRights(std::string device) : device_(std::move(device))
+{
+    struct stat st {};
+    if (::stat(device_.c_str(), &st) == 0) {
+        oldMode_ = st.st_mode & 07777;
+        modeChanged_ = ::chmod(device_.c_str(), 0) == 0;
+    }
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0)
+        userChanged_ = ::seteuid(kNobody) == 0;
+}
+
+NoPortRights::~NoPortRights()
+{
+    if (userChanged_)
+        (void)::seteuid(0);
+    if (modeChanged_)
+        (void)::chmod(device_.c_str(), oldMode_);
+}
+

@@ -44,3 +44,22 @@ private:
     int master_ = -1;
     std::string slavePath_;
 };
+
+// While it lives, this process may not open `device`, as a user outside the
+// device's group: the device's permission bits are cleared, and a process
+// running as root (which ignores them) takes the effective user "nobody".
+// Keep its life short: the whole process changes user.
+class NoPortRights {
+public:
+    explicit NoPortRights(std::string device);
+    ~NoPortRights();
+    NoPortRights(const NoPortRights&) = delete;
+    NoPortRights& operator=(const NoPortRights&) = delete;
+
+private:
+    std::string device_;
+    unsigned oldMode_ = 0;
+    bool modeChanged_ = false;
+    bool userChanged_ = false;
+};
+
