@@ -165,12 +165,11 @@ QRect CKorvanSensorSetupDlg::InitialGeometry(const QSize& wanted, const QSize& m
     }
     const int width = std::max(minimum.width(), std::min(wanted.width(), available.width() - kFrameWidth));
     const int height = std::max(minimum.height(), std::min(wanted.height(), available.height() - kFrameHeight));
-    QRect r(0, 0, width, height);
-    r.moveCenter(available.center());
-    // The title bar stays reachable even when the minimum does not fit.
-    r.moveTop(std::max(r.top(), available.top() + kFrameHeight - kFrameWidth / 2));
-    r.moveLeft(std::max(r.left(), available.left() + kFrameWidth / 2));
-    return r;
+    // The frame, title bar included, is centred; the title bar stays
+    // reachable even when the minimum does not fit.
+    const int frameLeft = available.left() + std::max(0, (available.width() - width - kFrameWidth) / 2);
+    const int frameTop = available.top() + std::max(0, (available.height() - height - kFrameHeight) / 2);
+    return QRect(frameLeft + kFrameWidth / 2, frameTop + kFrameHeight - kFrameWidth / 2, width, height);
 }
 
 void CKorvanSensorSetupDlg::PlaceWindow()

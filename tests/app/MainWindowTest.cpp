@@ -324,14 +324,14 @@ TEST_F(MainWindowTest, KeysTypedInAnotherWindowAreNotForwarded)
     window_->TimerButton()->click();
     ASSERT_NE(window_->Stopwatch(), nullptr);
     window_->Stopwatch()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_->Stopwatch(), 5000));
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::activeWindow() == window_->Stopwatch(); }, 5000));
     QTest::keyClick(window_->Stopwatch(), Qt::Key_F2);
     PumpQueued();
     EXPECT_TRUE(forwarded.keys.empty());
 
     // Back in the main window the keys reach the page again.
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 5000));
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::activeWindow() == window_.get(); }, 5000));
     QTest::keyClick(window_->windowHandle(), Qt::Key_F2);
     PumpQueued();
     EXPECT_EQ(forwarded.keys, (std::vector<std::uintptr_t>{0x71}));
@@ -448,6 +448,7 @@ TEST_F(MainWindowTest, EscNeverClosesTheWindowOnlyCloseAndTheCloseBoxDo)
     EXPECT_EQ(engine().mode, Engine::kModeIdle);
 
     // The close box closes (nothing is running: no question).
+    hooks_.boxes.clear();
     EXPECT_TRUE(window_->close());
     EXPECT_FALSE(window_->isVisible());
     EXPECT_EQ(engine().mode, Engine::kModeClosed);
@@ -604,7 +605,7 @@ TEST_F(MainWindowTest, ADevicePortTheUserMayNotOpenIsNamedWithTheRemedy)
     PumpQueued();
     hooks_.boxes.clear();
     {
-        NoPortRights denied(sim_->DevicePty());
+        NoPortRights denied(sim_->DevicePty(), folder_.Path());
         EXPECT_EQ(engine().Connect(), 0);
     }
     ASSERT_TRUE(PumpUntil([&] { return !hooks_.boxes.empty(); }, 5000));
@@ -639,17 +640,18 @@ TEST(MainWindowPlacement, OpensWithinTheScreenAndKeepsAPlaceThatStillFits)
     const QList<QRect> screens{laptop};
     const int fw = CKorvanSensorSetupDlg::kFrameWidth;
     const int fh = CKorvanSensorSetupDlg::kFrameHeight;
+    // The window's frame (title bar above, borders around) fills the
+    // screen's height; the width stays as the dialog units ask, centred.
+    const QRect defaultPlace((1366 - 1272) / 2, fh - fw / 2, 1272, 728 - fh);
     const struct {
         const char* name;
         std::optional<QRect> remembered;
         QRect expected;
     } cases[] = {
-        {"nothing remembered", std::nullopt, QRect((1366 - 1272) / 2, (728 - (728 - fh)) / 2, 1272, 728 - fh)},
+        {"nothing remembered", std::nullopt, defaultPlace},
         {"remembered and fits", QRect(30, 40, 1000, 600), QRect(30, 40, 1000, 600)},
-        {"remembered on a screen since unplugged", QRect(1500, 40, 1000, 600),
-         QRect((1366 - 1272) / 2, (728 - (728 - fh)) / 2, 1272, 728 - fh)},
-        {"remembered below the minimum", QRect(30, 40, 500, 300),
-         QRect((1366 - 1272) / 2, (728 - (728 - fh)) / 2, 1272, 728 - fh)},
+        {"remembered on a screen since unplugged", QRect(1500, 40, 1000, 600), defaultPlace},
+        {"remembered below the minimum", QRect(30, 40, 500, 300), defaultPlace},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -96,7 +97,7 @@ TEST(RussianTexts, EscOnAQuestionAnswersNo)
     int result = -1;
     QTimer::singleShot(0, [] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->reject();
+            QTest::keyClick(box, Qt::Key_Escape);
     });
     result = MessageBoxes::Show({nullptr, "Внимание!", "Закрыть?", MessageBoxes::Icon::Question,
                                  MessageBoxes::Buttons::YesNo});

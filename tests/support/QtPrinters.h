@@ -4,6 +4,9 @@
 // not as the bytes of the object. Every test file that compares QStrings
 // includes this header (a printer seen by some files and not others would
 // print differently depending on where the check stands).
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +28,21 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
         PrintTo(list[i], os);
     }
     *os << '}';
+}
+
+inline void PrintTo(const QSize& size, std::ostream* os)
+{
+    *os << size.width() << 'x' << size.height();
+}
+
+inline void PrintTo(const QPoint& point, std::ostream* os)
+{
+    *os << '(' << point.x() << ", " << point.y() << ')';
+}
+
+inline void PrintTo(const QRect& rect, std::ostream* os)
+{
+    *os << rect.width() << 'x' << rect.height() << '+' << rect.x() << '+' << rect.y();
 }
 
 QT_END_NAMESPACE

@@ -51,14 +51,19 @@ private:
 // Keep its life short: the whole process changes user.
 class NoPortRights {
 public:
-    explicit NoPortRights(std::string device);
+    // `configHome`, when given, stays passable for the other user, so that
+    // the port's link in it is found and only the device itself refuses.
+    explicit NoPortRights(std::string device, std::string configHome = {});
     ~NoPortRights();
     NoPortRights(const NoPortRights&) = delete;
     NoPortRights& operator=(const NoPortRights&) = delete;
 
 private:
     std::string device_;
+    std::string configHome_;
     unsigned oldMode_ = 0;
+    unsigned oldHomeMode_ = 0;
+    bool homeChanged_ = false;
     bool modeChanged_ = false;
     bool userChanged_ = false;
 };

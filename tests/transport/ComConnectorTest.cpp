@@ -285,7 +285,7 @@ TEST_F(ConnectorOnPty, EachFailedOpenSaysWhy)
     holder.Close();
 
     {
-        NoPortRights denied(pty_.SlavePath());
+        NoPortRights denied(pty_.SlavePath(), home_.Path());
         EXPECT_FALSE(c.Open(kPort));
     }
     EXPECT_EQ(c.LastOpenError(), ComConnector::OpenError::PermissionDenied);
