@@ -9,6 +9,9 @@ packages=(
   libmodbus-dev mbpoll
   qt6-base-dev
   libcli11-dev nlohmann-json3-dev
+  # Qt's own Russian texts (qtbase_ru: context menus, file dialogs, standard
+  # buttons) and the SVG renderer that draws the program's icon.
+  qt6-translations-l10n qt6-svg-dev
   locales
   g++-mingw-w64-x86-64-posix wine wine64 googletest python3
   clang libclang-rt-14-dev

@@ -1,9 +1,15 @@
 #include "CKorvanSensorSetupApp.h"
 
+#include <QDir>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSessionManager>
 
+#include <cstdio>
+
 #include "AppContext.h"
+#include "AppIcon.h"
 #include "CKorvanSensorSetupDlg.h"
 #include "ForwardKey.h"
 #include "QuitSignals.h"
@@ -12,6 +18,28 @@
 
 CKorvanSensorSetupApp::CKorvanSensorSetupApp(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // Every window the program opens shows its icon and speaks Russian,
+    // Qt's own texts included.
+    setWindowIcon(AppIcon::Icon());
+    LoadQtTranslations();
+}
+
+bool CKorvanSensorSetupApp::LoadQtTranslations()
+{
+    if (qtTranslationsLoaded_)
+        return true;
+    const QStringList folders = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                 QDir(applicationDirPath()).filePath(QStringLiteral("translations"))};
+    for (const QString& folder : folders) {
+        if (qtTranslator_.load(QStringLiteral("qtbase_ru"), folder)) {
+            installTranslator(&qtTranslator_);
+            qtTranslationsLoaded_ = true;
+            return true;
+        }
+    }
+    std::fprintf(stderr, "qtbase_ru.qm not found in %s: Qt's standard texts stay English\n",
+                 qPrintable(folders.join(QStringLiteral(", "))));
+    return false;
 }
 
 CKorvanSensorSetupApp::~CKorvanSensorSetupApp()
@@ -96,11 +124,21 @@ bool CKorvanSensorSetupApp::notify(QObject* receiver, QEvent* event)
 {
     // A key arrives twice: at the native window, then at the focus widget.
     // Only the second counts, as one key-down.
-    if (event->type() == QEvent::KeyPress && mainWindow_ && receiver->isWidgetType()) {
+    if (event->type() == QEvent::KeyPress && ForwardsKeysOf(receiver)) {
         const int key = ForwardKey::FromQtKey(static_cast<QKeyEvent*>(event)->key());
         if (key != 0)
             QCoreApplication::postEvent(mainWindow_.data(),
                                         new WindowMessageEvent(ForwardKey::WM_FORWARD_KEY, static_cast<std::uintptr_t>(key), 0));
     }
     return QApplication::notify(receiver, event);
+}
+
+bool CKorvanSensorSetupApp::ForwardsKeysOf(QObject* receiver) const
+{
+    auto* main = qobject_cast<QWidget*>(mainWindow_.data());
+    if (main == nullptr || !receiver->isWidgetType())
+        return false;
+    // A modal dialog, a stopwatch or an error window over the main window
+    // keeps its keys; so does a window of its own that is not active.
+    return static_cast<QWidget*>(receiver)->window() == main && QApplication::activeWindow() == main;
 }

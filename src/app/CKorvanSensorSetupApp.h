@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QList>
 #include <QPointer>
+#include <QTranslator>
 
 #include <memory>
 
@@ -30,8 +31,18 @@ public:
     QObject* MainWindow() const { return mainWindow_; }
 
     // Every event passes here before the widgets see it: Esc, F1 and F2 are
-    // posted to the main window as well, then delivered as usual.
+    // posted to the main window as well, then delivered as usual; only keys
+    // typed in the main window while it is the active window, so that F2 in
+    // a dialog over it starts nothing behind the dialog.
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // Qt's own Russian texts (context menus of the edit fields, the file
+    // dialogs, standard buttons): "qtbase_ru" from Qt's translations folder,
+    // else from "translations" beside the program. False when neither has
+    // it; those texts then stay English (the program's own boxes set their
+    // button texts themselves).
+    bool LoadQtTranslations();
+    bool QtTranslationsLoaded() const { return qtTranslationsLoaded_; }
 
     // The tool asked to end from outside the window (SIGTERM or SIGINT on
     // Linux, the session's end) ends as its close command does, so that a
@@ -43,6 +54,10 @@ public:
     void RequestQuit(bool mayAsk);
 
 private:
+    bool ForwardsKeysOf(QObject* receiver) const;
+
+    QTranslator qtTranslator_;
+    bool qtTranslationsLoaded_ = false;
     std::unique_ptr<AppContext> context_;
     QPointer<QObject> mainWindow_;
     std::unique_ptr<QuitSignals> quitSignals_;

@@ -3,9 +3,14 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStringList>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include <cstdio>
 
@@ -23,8 +28,11 @@
 #include "ModalDialogs.h"
 #include "NotificationIds.h"
 #include "PasswordDialog.h"
+#include "PortTexts.h"
 #include "SensorParameters.h"
+#include "Settings.h"
 #include "StringTable.h"
+#include "TabPage.h"
 #include "TimerDlg.h"
 #include "WindowMessageEvent.h"
 
@@ -38,7 +46,8 @@
 namespace {
 
 // The window's size in dialog units, turned into pixels by the dialog
-// font, so the pages keep their proportions at any font size.
+// font, so the pages keep their proportions at any font size. It is the
+// size the window opens with when the screen has room for it.
 constexpr int kWidthDlu = 687;
 constexpr int kHeightDlu = 426;
 
@@ -49,7 +58,7 @@ CKorvanSensorSetupDlg::CKorvanSensorSetupDlg(AppContext& app, QWidget* parent)
 {
     setObjectName(QStringLiteral("CKorvanSensorSetupDlg"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     handle_ = app_.windows.Add(this);
     OnInitDialog();
 }
@@ -103,9 +112,10 @@ void CKorvanSensorSetupDlg::OnInitDialog()
     bottom->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
+    // The pages take every pixel the window gains or loses; the button row
+    // keeps its height.
     layout->addWidget(tab_, 1);
-    layout->addLayout(bottom);
-    setFixedSize(DialogUnits::ToPixels(fontMetrics(), kWidthDlu, kHeightDlu));
+    layout->addLayout(bottom, 0);
 
     // 2. Window icons: the application's own.
     setWindowIcon(QApplication::windowIcon());
@@ -139,6 +149,94 @@ void CKorvanSensorSetupDlg::OnInitDialog()
     HandSettingsToEngine();
     engine_.mode = Engine::kModeIdle;
     engine_.Post(NotificationId::ModeChanged, Engine::kModeClosed, Engine::kModeIdle);
+
+    PlaceWindow();
+}
+
+QRect CKorvanSensorSetupDlg::InitialGeometry(const QSize& wanted, const QSize& minimum, const QRect& available,
+                                             const QList<QRect>& screens, const std::optional<QRect>& remembered)
+{
+    if (remembered && remembered->width() >= minimum.width() && remembered->height() >= minimum.height()) {
+        // A screen unplugged since, or a smaller one, must not keep the
+        // window out of sight.
+        for (const QRect& screen : screens)
+            if (screen.contains(*remembered))
+                return *remembered;
+    }
+    const int width = std::max(minimum.width(), std::min(wanted.width(), available.width() - kFrameWidth));
+    const int height = std::max(minimum.height(), std::min(wanted.height(), available.height() - kFrameHeight));
+    // The frame, title bar included, is centred; the title bar stays
+    // reachable even when the minimum does not fit.
+    const int frameLeft = available.left() + std::max(0, (available.width() - width - kFrameWidth) / 2);
+    const int frameTop = available.top() + std::max(0, (available.height() - height - kFrameHeight) / 2);
+    return QRect(frameLeft + kFrameWidth / 2, frameTop + kFrameHeight - kFrameWidth / 2, width, height);
+}
+
+void CKorvanSensorSetupDlg::PlaceWindow()
+{
+    const QSize wanted = DialogUnits::ToPixels(fontMetrics(), kWidthDlu, kHeightDlu);
+    const QSize minimum = minimumSizeHint();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect available = primary != nullptr ? primary->availableGeometry() : QRect(QPoint(0, 0), wanted);
+    QList<QRect> screens;
+    for (QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const std::optional<Settings::WindowPlacement> stored = Settings::LoadWindowPlacement();
+    const std::optional<QRect> remembered = stored ? std::optional<QRect>(stored->geometry) : std::nullopt;
+    setGeometry(InitialGeometry(wanted, minimum, available, screens, remembered));
+    if (stored && stored->maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CKorvanSensorSetupDlg::SavePlacement()
+{
+    Settings::WindowPlacement placement;
+    placement.maximized = isMaximized();
+    placement.geometry = placement.maximized ? normalGeometry() : geometry();
+    if (placement.geometry.isValid())
+        Settings::SaveWindowPlacement(placement);
+}
+
+void CKorvanSensorSetupDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+QString CKorvanSensorSetupDlg::CloseQuestion(const Engine::WorkAtStake& work)
+{
+    QStringList lines;
+    if (work.eventJournalRead)
+        lines << StringTable::Get(StringTable::kRunningEventJournal);
+    if (work.thresholdJournalRead)
+        lines << StringTable::Get(StringTable::kRunningThresholdJournal);
+    if (work.measurementFile)
+        lines << StringTable::Get(StringTable::kRunningMeasurementFile)
+                     .arg(QString::fromStdString(work.measurementFilePath));
+    if (work.loopCurrentFixed)
+        lines << StringTable::Get(StringTable::kRunningLoopCurrent).arg(QString::number(work.loopCurrentMa, 'f', 2));
+    return StringTable::Get(StringTable::kCloseWhileRunning).arg(lines.join(QLatin1Char('\n')));
+}
+
+bool CKorvanSensorSetupDlg::ConfirmClose()
+{
+    const Engine::WorkAtStake work = engine_.RunningWork();
+    if (!work.Any())
+        return true;
+    const int answer = MessageBoxes::Show({this, StringTable::Get(StringTable::kCaptionWarning), CloseQuestion(work),
+                                           MessageBoxes::Icon::Question, MessageBoxes::Buttons::YesNo});
+    return answer == MessageBoxes::kYes;
+}
+
+void CKorvanSensorSetupDlg::FocusShownPage()
+{
+    if (tab_ == nullptr)
+        return;
+    if (TabPage* page = tab_->Page(tab_->ShownIndex()))
+        page->setFocus();
 }
 
 void CKorvanSensorSetupDlg::HandSettingsToEngine()
@@ -175,6 +273,9 @@ void CKorvanSensorSetupDlg::accept()
 
 void CKorvanSensorSetupDlg::reject()
 {
+    // "Закрыть" and the close box; Esc never gets here.
+    if (!shutDown_ && !ConfirmClose())
+        return;
     Quit(true);
 }
 
@@ -199,6 +300,7 @@ void CKorvanSensorSetupDlg::ShutDown()
     if (shutDown_)
         return;
     shutDown_ = true;
+    SavePlacement();
     engine_.UnregisterAll(handle_);
     const int oldMode = engine_.mode;
     engine_.mode = Engine::kModeClosed;
@@ -210,6 +312,7 @@ void CKorvanSensorSetupDlg::OnConnectionSettings()
 {
     ConnectionDlg dlg(this);
     const int result = ModalDialogs::Exec(dlg);
+    FocusShownPage();
     ArmPortWarnings();
     if (result != QDialog::Accepted)
         return;
@@ -225,7 +328,9 @@ void CKorvanSensorSetupDlg::OnConnectionSettings()
 void CKorvanSensorSetupDlg::OnPassword()
 {
     PasswordDialog dlg(this);
-    if (ModalDialogs::Exec(dlg) == QDialog::Accepted)
+    const int result = ModalDialogs::Exec(dlg);
+    FocusShownPage();
+    if (result == QDialog::Accepted)
         HandPasswordsToEngine();
 }
 
@@ -297,7 +402,8 @@ void CKorvanSensorSetupDlg::OnModeChanged(int oldMode, int newMode)
             MessageBoxes::Warning(this, StringTable::Get(StringTable::kNoModbusPort));
         } else if (state == SensorModbusInterface::kPortUnavailable) {
             modbusWarningArmed_ = false;
-            MessageBoxes::Warning(this, StringTable::Get(StringTable::kModbusPortUnavailable));
+            MessageBoxes::Warning(this, PortUnavailableText(engine_.modbusPort, engine_.SensorModbusInterface::PortPermissionDenied(),
+                                                            StringTable::kModbusPortUnavailable));
         }
     } else if (newMode == Engine::kModeConnected && hartWarningArmed_) {
         const std::uint32_t state = engine_.HartState();
@@ -306,7 +412,15 @@ void CKorvanSensorSetupDlg::OnModeChanged(int oldMode, int newMode)
             MessageBoxes::Warning(this, StringTable::Get(StringTable::kNoHartPort));
         } else if (state == SensorHartInterface::kOpenFailed) {
             hartWarningArmed_ = false;
-            MessageBoxes::Warning(this, StringTable::Get(StringTable::kHartPortUnavailable));
+            MessageBoxes::Warning(this, PortUnavailableText(engine_.hartPort, engine_.SensorHartInterface::PortPermissionDenied(),
+                                                            StringTable::kHartPortUnavailable));
         }
     }
+}
+
+QString CKorvanSensorSetupDlg::PortUnavailableText(int port, bool permissionDenied, int textId) const
+{
+    // A port the user may not open is neither missing nor busy: say which
+    // device it is and how to get the right.
+    return permissionDenied ? PortTexts::PermissionDenied(port) : StringTable::Get(textId);
 }

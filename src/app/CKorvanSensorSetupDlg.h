@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QPointer>
+#include <QRect>
 
 #include <cstdint>
+#include <optional>
 
 #include "DevErrorMessageDlg.h"
+#include "Engine.h"
 #include "TimerDlg.h"
 #include "WindowHandle.h"
 
 class AppContext;
 class CDlgTabCtrl;
-class Engine;
 class QLabel;
 class QPushButton;
 
@@ -19,7 +22,9 @@ class QPushButton;
 // and the bottom buttons. It starts and stops the engine, hands it the
 // ports and passwords, runs the engine's event steps on the user-interface
 // thread, and warns once per connection attempt about a missing or busy
-// port.
+// port. It opens no larger than the screen, may be resized (the pages take
+// the room, the buttons keep their size) and remembers where it stood; Esc
+// belongs to the pages, and closing over running work asks first.
 class CKorvanSensorSetupDlg : public QDialog {
     Q_OBJECT
 public:
@@ -43,6 +48,19 @@ public:
     // The version line for a product version of four 16-bit parts.
     static QString VersionText(unsigned major, unsigned minor, unsigned patch, unsigned tweak);
 
+    // Room kept around the client area for the window's frame and title
+    // bar, which the window system adds outside it.
+    static constexpr int kFrameWidth = 16;
+    static constexpr int kFrameHeight = 48;
+    // Where the window opens: the `remembered` client rectangle while it
+    // still lies whole in the available area of one of `screens` and is not
+    // below `minimum`; otherwise `wanted`, cut to `available` less the
+    // frame (never below `minimum`), centred in `available`.
+    static QRect InitialGeometry(const QSize& wanted, const QSize& minimum, const QRect& available,
+                                 const QList<QRect>& screens, const std::optional<QRect>& remembered);
+    // The question asked before closing over running work.
+    static QString CloseQuestion(const Engine::WorkAtStake& work);
+
 public slots:
     // Enter: nothing.
     void accept() override;
@@ -59,6 +77,9 @@ public slots:
 
 protected:
     void customEvent(QEvent* event) override;
+    // Esc is the shown page's key (a journal read stops on it): it never
+    // closes the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnInitDialog();
@@ -70,6 +91,16 @@ private:
     void ArmPortWarnings();
     void StopWorkers();
     void OpenSensorErrorsOnError();
+    // Size and place before the first show; the placement is saved when the
+    // window closes.
+    void PlaceWindow();
+    void SavePlacement();
+    // Whether the engineer lets the window close over what is running.
+    bool ConfirmClose();
+    // After a dialog over the window: the keys go to the page again, not
+    // to the button that opened the dialog.
+    void FocusShownPage();
+    QString PortUnavailableText(int port, bool permissionDenied, int textId) const;
 
     AppContext& app_;
     Engine& engine_;

@@ -171,4 +171,36 @@ bool StoreLmpProfile(int kind, const QString& name, const QStringList& values)
     return true;
 }
 
+std::optional<WindowPlacement> LoadWindowPlacement()
+{
+    QSettings s(kOrganisation, kApplication);
+    s.beginGroup(QStringLiteral("MainWindow"));
+    const QStringList keys = {QStringLiteral("Left"), QStringLiteral("Top"), QStringLiteral("Width"),
+                              QStringLiteral("Height")};
+    int v[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = s.value(keys[i]).toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    if (v[2] <= 0 || v[3] <= 0)
+        return std::nullopt;
+    WindowPlacement p;
+    p.geometry = QRect(v[0], v[1], v[2], v[3]);
+    p.maximized = s.value(QStringLiteral("Maximized"), 0).toInt() != 0;
+    return p;
+}
+
+void SaveWindowPlacement(const WindowPlacement& placement)
+{
+    QSettings s(kOrganisation, kApplication);
+    s.beginGroup(QStringLiteral("MainWindow"));
+    s.setValue(QStringLiteral("Left"), placement.geometry.x());
+    s.setValue(QStringLiteral("Top"), placement.geometry.y());
+    s.setValue(QStringLiteral("Width"), placement.geometry.width());
+    s.setValue(QStringLiteral("Height"), placement.geometry.height());
+    s.setValue(QStringLiteral("Maximized"), placement.maximized ? 1 : 0);
+}
+
 } // namespace Settings

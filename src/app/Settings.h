@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // The per-user settings store: organisation "Korvan", application
 // "KorvanSensorSetup" (on Windows the registry, on Linux an INI file in the
@@ -47,5 +50,15 @@ bool StoreLmpProfile(int kind, const QString& name, const QStringList& values);
 
 // The store's section for a sensor kind.
 QString LmpSection(int kind);
+
+// Where the main window stood when it was last closed ("MainWindow":
+// "Left", "Top", "Width", "Height" of its client area, "Maximized").
+struct WindowPlacement {
+    QRect geometry;
+    bool maximized = false;
+};
+// None when the store holds no complete, non-empty placement.
+std::optional<WindowPlacement> LoadWindowPlacement();
+void SaveWindowPlacement(const WindowPlacement& placement);
 
 } // namespace Settings

@@ -474,6 +474,24 @@ void Engine::StopActivity()
     SensorHartInterface::Close();
 }
 
+Engine::WorkAtStake Engine::RunningWork()
+{
+    WorkAtStake w;
+    // A journal read is under way while its task runs; the mode alone stays
+    // 9 or 10 for a moment after the task has ended.
+    w.eventJournalRead = mode == kModeEventJournal && LineState() == SensorModbusInterface::kTaskEventJournal;
+    w.thresholdJournalRead =
+        mode == kModeThresholdJournal && LineState() == SensorModbusInterface::kTaskThresholdJournal;
+    if (mode == kModeCalibrationPolling) {
+        const CalibrationPollSettings poll = PollSettings();
+        w.measurementFile = poll.toFile != 0;
+        w.measurementFilePath = poll.filePath;
+    }
+    w.loopCurrentFixed = LoopCurrentFixed();
+    w.loopCurrentMa = w.loopCurrentFixed ? FixedLoopCurrent() : 0.0f;
+    return w;
+}
+
 void Engine::StopFileLogging()
 {
     StopMeasurementFile();

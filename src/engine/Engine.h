@@ -120,10 +120,26 @@ public:
     // Worker states, for the windows' status texts.
     int LineState() const { return SensorModbusInterface::State(); }
     std::uint32_t HartState() const { return SensorHartInterface::State(); }
+    // Whether state 2 of a line means the user may not open its port.
+    bool LinePortDenied() const { return SensorModbusInterface::PortPermissionDenied(); }
+    bool HartPortDenied() const { return SensorHartInterface::PortPermissionDenied(); }
 
     // The HART address the engine knows (from the sensor or the search).
     bool HartAddressKnownToEngine() const { return SensorModbusInterface::HartAddressKnown(); }
     std::uint8_t EngineHartAddress() const { return SensorModbusInterface::HartAddress(); }
+
+    // What ending the tool now would cut short; the main window asks the
+    // engineer before it closes over any of it.
+    struct WorkAtStake {
+        bool eventJournalRead = false;     // records still arriving
+        bool thresholdJournalRead = false;
+        bool measurementFile = false;      // a calibration poll writes its points to a file
+        std::string measurementFilePath;   // UTF-8
+        bool loopCurrentFixed = false;     // the HART output is held at a test current
+        float loopCurrentMa = 0.0f;
+        bool Any() const { return eventJournalRead || thresholdJournalRead || measurementFile || loopCurrentFixed; }
+    };
+    WorkAtStake RunningWork();
 
     // Line worker notifications, posted as 4124 … 4134.
     void NotifyTaskEvent() override;

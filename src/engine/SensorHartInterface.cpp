@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Cp1251.h"
+#include "HartComConnector.h"
 #include "TCsLock.h"
 #include "TextNumbers.h"
 
@@ -81,16 +82,25 @@ bool SensorHartInterface::Open(int port, std::uint8_t address)
         TCsLock guard(lock);
         hartParameters.Reset();
     }
+    portPermissionDenied_ = false;
     if (port < 1) {
         state = kNoPort;
         return false;
     }
-    return OpenWith(master.Open(port), address);
+    // The connector is opened here, not by the master, to learn why a port
+    // would not open.
+    auto connector = std::make_unique<HartComConnector>();
+    if (!connector->Open(port)) {
+        portPermissionDenied_ = connector->LastOpenError() == ComConnector::OpenError::PermissionDenied;
+        return OpenWith(false, address);
+    }
+    return OpenWith(master.Open(std::move(connector)), address);
 }
 
 bool SensorHartInterface::Open(std::unique_ptr<IConnector> connector, std::uint8_t address)
 {
     Close();
+    portPermissionDenied_ = false;
     {
         TCsLock guard(lock);
         hartParameters.Reset();

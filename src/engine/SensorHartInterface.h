@@ -83,6 +83,9 @@ public:
 
     void CopyHartParameters(HartParameters& out);
     std::uint32_t State() const { return state.load(); }
+    // State 2 because the user may not open the port (Linux: not in the
+    // dialout group).
+    bool PortPermissionDenied() const { return portPermissionDenied_.load(); }
 
     // Whether this worker has fixed the device's loop current and no
     // release has been confirmed since. A fixing command that got no answer
@@ -168,5 +171,6 @@ private:
     void Answered();
 
     std::atomic<std::thread::id> workerId_{};
+    std::atomic<bool> portPermissionDenied_{false};
     FixedCurrentRecord fixedRecord_;   // under `lock`
 };

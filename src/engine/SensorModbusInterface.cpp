@@ -40,6 +40,7 @@ void SensorModbusInterface::ForgetSensor(bool alsoDevice)
 
 bool SensorModbusInterface::Open(int port, bool resetRecords)
 {
+    portPermissionDenied_ = false;
     if (port < 1) {
         if (resetRecords)
             ForgetSensor(true);
@@ -53,6 +54,7 @@ bool SensorModbusInterface::Open(int port, bool resetRecords)
     if (!connector->Open(port)) {
         if (resetRecords)
             ForgetSensor(true);
+        portPermissionDenied_ = connector->LastOpenError() == ComConnector::OpenError::PermissionDenied;
         state_ = kPortUnavailable;
         return false;
     }
@@ -61,6 +63,7 @@ bool SensorModbusInterface::Open(int port, bool resetRecords)
 
 bool SensorModbusInterface::Open(std::unique_ptr<IConnector> connector, bool resetRecords)
 {
+    portPermissionDenied_ = false;
     if (resetRecords)
         ForgetSensor(true);
     master_.Close();

@@ -112,6 +112,9 @@ public:
     void StopThread();
 
     int State() const { return state_.load(); }
+    // State 2 because the user may not open the port (Linux: not in the
+    // dialout group); the windows then say what to do about it.
+    bool PortPermissionDenied() const { return portPermissionDenied_.load(); }
     bool IsRunning() const { return thread_.joinable() && state_.load() > kReady; }
 
     // Start operations: each refuses (false) unless the state is 3 or 4.
@@ -332,6 +335,7 @@ private:
     std::atomic<std::uint8_t> hartAddress_{0};
     std::atomic<std::uint32_t> hartAddressKnown_{0};
     std::atomic<int> state_{kClosed};
+    std::atomic<bool> portPermissionDenied_{false};
 
     SensorParameters sensor_;
     DeviceParameters device_;

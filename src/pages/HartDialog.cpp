@@ -9,6 +9,7 @@
 #include "HartParameters.h"
 #include "ModalDialogs.h"
 #include "NotificationIds.h"
+#include "PortTexts.h"
 #include "StringTable.h"
 
 namespace {
@@ -42,6 +43,7 @@ void HartDialog::RefreshList()
     const std::uint32_t state = engine().HartState();
     HartParameters hart;
     engine().CopyHartParameters(hart);
+    list_->SetPortDeniedText(engine().HartPortDenied() ? PortTexts::PermissionDenied(engine().hartPort) : QString());
     list_->Refresh(state, hart);
 }
 

@@ -103,7 +103,7 @@ void HartListCtrl::Refresh(std::uint32_t hartState, const HartParameters& hart)
         ShowNothing(kHartNoPort);
         return;
     case SensorHartInterface::kOpenFailed:
-        ShowNothing(kHartPortUnavailable);
+        ShowPortUnavailable(kHartPortUnavailable);
         return;
     case SensorHartInterface::kNoAnswer:
         ShowNothing(kHartNoAnswer);

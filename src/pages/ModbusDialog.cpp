@@ -24,6 +24,7 @@ void ModbusDialog::RefreshList()
     DeviceParameters device;
     engine().CopySensorParameters(sensor);
     engine().CopyDeviceParameters(device);
+    list_->SetPortDeniedText(LinePortDeniedText());
     list_->Refresh(state, sensor, device);
 }
 

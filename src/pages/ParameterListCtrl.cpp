@@ -82,9 +82,22 @@ std::unique_ptr<CGridColumnTrait> ParameterListCtrl::TextEditor(bool digitsOnly,
 
 void ParameterListCtrl::ShowNothing(int statusId)
 {
-    SetStatusText(StringTable::Get(statusId));
+    ShowNothing(StringTable::Get(statusId));
+}
+
+void ParameterListCtrl::ShowNothing(const QString& status)
+{
+    SetStatusText(status);
     ResetCopies();
     RemoveRows();
+}
+
+void ParameterListCtrl::ShowPortUnavailable(int statusId)
+{
+    if (portDeniedText_.isEmpty())
+        ShowNothing(statusId);
+    else
+        ShowNothing(portDeniedText_);
 }
 
 void ParameterListCtrl::EnterReadingState()
@@ -99,7 +112,7 @@ bool ParameterListCtrl::ShowLineFailure(int lineState)
         ShowNothing(kStatusPortNotSet);
         return true;
     case SensorModbusInterface::kPortUnavailable:
-        ShowNothing(kStatusPortUnavailable);
+        ShowPortUnavailable(kStatusPortUnavailable);
         return true;
     case SensorModbusInterface::kFailed:
         ShowNothing(kStatusNoAnswer);

@@ -60,6 +60,11 @@ public:
     // "Прочитать (F2)" was pressed: nothing old stays on show.
     void EnterReadingState();
 
+    // The status text of a port that would not open because the user may
+    // not open it (it names the device and the remedy); empty: the port is
+    // missing or busy, and the list's own text stands.
+    void SetPortDeniedText(const QString& text) { portDeniedText_ = text; }
+
 protected:
     // The status texts both lists share.
     static constexpr int kStatusPortNotSet = 248;
@@ -71,6 +76,10 @@ protected:
     static std::unique_ptr<CGridColumnTrait> TextEditor(bool digitsOnly, int maxLength);
     // Empties the list and its copies and shows a status text instead.
     void ShowNothing(int statusId);
+    void ShowNothing(const QString& status);
+    // A port that would not open: the text set for a denied port, else
+    // `statusId`.
+    void ShowPortUnavailable(int statusId);
     // The line worker's states without values to show (no port, a port
     // that cannot be opened, no answer) get their status text; false for
     // every other state.
@@ -108,4 +117,5 @@ private:
     CGridColumnTraitVariant* values_ = nullptr;
     QFont boldFont_;
     QPointer<QObject> editsTarget_;
+    QString portDeniedText_;
 };

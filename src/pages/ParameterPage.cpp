@@ -8,6 +8,7 @@
 #include "ForwardKey.h"
 #include "NotificationIds.h"
 #include "ParameterListCtrl.h"
+#include "PortTexts.h"
 #include "StringTable.h"
 
 ParameterPage::ParameterPage(Engine& engine, WindowRegistry& windows, QWidget* parent, int pollingMode,
@@ -136,4 +137,9 @@ void ParameterPage::OnPollingClicked(bool checked)
     if (!RequestPolling(checked))
         pollingOn_ = previous;
     SetPollingOn(pollingOn_);
+}
+
+QString ParameterPage::LinePortDeniedText() const
+{
+    return engine().LinePortDenied() ? PortTexts::PermissionDenied(engine().modbusPort) : QString();
 }

@@ -56,6 +56,9 @@ protected:
     // The engine request behind "Прочитать (F2)"; true when it was taken.
     virtual bool RequestRead() = 0;
     // The list from the engine's line state and fresh copies of its records.
+    // The status text of a device line the user may not open; empty when
+    // the line's port was not refused for want of rights.
+    QString LinePortDeniedText() const;
     virtual void RefreshList() = 0;
     // After the buttons and the list: the toggle follows the engine into
     // and out of the polling mode.

@@ -18,6 +18,7 @@ void SensorDialog::RefreshList()
     const int state = engine().LineState();
     SensorParameters sensor;
     engine().CopySensorParameters(sensor);
+    list_->SetPortDeniedText(LinePortDeniedText());
     list_->Refresh(state, sensor);
 }
 

@@ -1,5 +1,6 @@
 #include "MessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 #include "StringTable.h"
@@ -29,6 +30,23 @@ int ShowModal(const Request& r)
     case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    // The buttons speak Russian whether or not Qt's own translation was
+    // found on this machine.
+    const struct {
+        QMessageBox::StandardButton button;
+        int text;
+    } captions[] = {{QMessageBox::Ok, StringTable::kOk},
+                    {QMessageBox::Cancel, StringTable::kCancel},
+                    {QMessageBox::Yes, StringTable::kYes},
+                    {QMessageBox::No, StringTable::kNo}};
+    for (const auto& c : captions)
+        if (QAbstractButton* b = box.button(c.button))
+            b->setText(StringTable::Get(c.text));
+    // A question is answered on purpose: Esc and the close box say no.
+    if (r.buttons == Buttons::YesNo) {
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
     }
     switch (box.exec()) {
     case QMessageBox::Ok: return kOk;

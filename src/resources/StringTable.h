@@ -52,6 +52,14 @@ enum Id : int {
     kTimerButton = 5018,
     kReadButton = 5019,       // the parameter pages' read button
     kPollingToggle = 5020,    // and their polling toggle
+    kYes = 5021,
+    kNo = 5022,
+    kPortPermissionDenied = 5023, // "%1" the device path
+    kCloseWhileRunning = 5024,    // "%1" the list of what runs
+    kRunningEventJournal = 5025,
+    kRunningThresholdJournal = 5026,
+    kRunningMeasurementFile = 5027, // "%1" the file
+    kRunningLoopCurrent = 5028,     // "%1" the current, mA
     kStopwatchStart = 5030,   // the stopwatch's buttons
     kStopwatchStop = 5031,
     kStopwatchReset = 5032,

@@ -30,6 +30,21 @@ public:
 
     bool IsOpen() const { return handle_ != kInvalidHandle; }
 
+    // Why the last open failed, so that the engineer can be told what to do:
+    // a port the user has no rights to (Linux: not in the dialout group)
+    // needs another remedy than a missing or busy one.
+    enum class OpenError {
+        None,             // the last open succeeded (or none was tried)
+        NotSet,           // port number below 1
+        NotFound,         // no such device
+        Busy,             // held by another program or connector
+        PermissionDenied, // the user may not open the device
+        Failed,           // anything else (the driver refused the settings, ...)
+    };
+    OpenError LastOpenError() const { return lastOpenError_; }
+    // The operating system's error of a failed open, as the layer's code.
+    static OpenError OpenErrorOf(int systemError);
+
     // The operating-system handle (a file descriptor on POSIX, a HANDLE on
     // Windows); kInvalidHandle while closed. For diagnostics and tests.
     std::intptr_t NativeHandle() const { return handle_; }
@@ -42,4 +57,5 @@ protected:
 
 private:
     std::intptr_t handle_ = kInvalidHandle;
+    OpenError lastOpenError_ = OpenError::None;
 };

@@ -129,16 +129,26 @@ bool ComConnector::OpenPort(int portNumber, const LineSettings& settings)
 {
     if (handle_ != kInvalidHandle)
         return false;
-    if (portNumber < 1)
+    if (portNumber < 1) {
+        lastOpenError_ = OpenError::NotSet;
         return false;
+    }
 
     const std::string path = ComPortPath(portNumber);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        lastOpenError_ = OpenErrorOf(errno);
         return false;
+    }
 
     // Another program (or another connector) holding the port keeps it.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0 || !ApplyLineSettings(fd, settings)) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        lastOpenError_ = OpenError::Busy;
+        ::close(fd);
+        return false;
+    }
+    if (!ApplyLineSettings(fd, settings)) {
+        lastOpenError_ = OpenError::Failed;
         ::close(fd);
         return false;
     }
@@ -151,7 +161,26 @@ bool ComConnector::OpenPort(int portNumber, const LineSettings& settings)
 
     ::tcflush(fd, TCIOFLUSH);
     handle_ = fd;
+    lastOpenError_ = OpenError::None;
     return true;
+}
+
+ComConnector::OpenError ComConnector::OpenErrorOf(int systemError)
+{
+    switch (systemError) {
+    case 0: return OpenError::None;
+    // Serial devices belong to the dialout group; a user outside it gets
+    // EACCES (EPERM from some security modules).
+    case EACCES:
+    case EPERM: return OpenError::PermissionDenied;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR: return OpenError::NotFound;
+    case EBUSY:
+    case EWOULDBLOCK: return OpenError::Busy;
+    default: return OpenError::Failed;
+    }
 }
 
 void ComConnector::Close()

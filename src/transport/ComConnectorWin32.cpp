@@ -80,17 +80,39 @@ bool ComConnector::OpenPort(int portNumber, const LineSettings& settings)
 {
     if (handle_ != kInvalidHandle)
         return false;
+    if (portNumber < 1) {
+        lastOpenError_ = OpenError::NotSet;
+        return false;
+    }
     const std::string name = ComPortPath(portNumber);
     HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    if (h == INVALID_HANDLE_VALUE) {
+        lastOpenError_ = OpenErrorOf(static_cast<int>(GetLastError()));
         return false;
+    }
     if (!ApplyLineSettings(h, settings)) {
+        lastOpenError_ = OpenError::Failed;
         CloseHandle(h);
         return false;
     }
     PurgeComm(h, PURGE_TXCLEAR | PURGE_RXCLEAR);
     handle_ = reinterpret_cast<std::intptr_t>(h);
+    lastOpenError_ = OpenError::None;
     return true;
+}
+
+ComConnector::OpenError ComConnector::OpenErrorOf(int systemError)
+{
+    switch (systemError) {
+    case 0: return OpenError::None;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return OpenError::NotFound;
+    // A COM port that another program holds answers "access denied": on
+    // Windows that is a busy port, not a missing right.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return OpenError::Busy;
+    default: return OpenError::Failed;
+    }
 }
 
 void ComConnector::Close()

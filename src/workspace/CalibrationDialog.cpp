@@ -7,6 +7,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "CalibIntdlgCv.h"
@@ -111,6 +113,9 @@ CalibrationDialog::CalibrationDialog(Engine& engine, WindowRegistry& windows, Lm
         p->hide();
     }
     settingsPlace->setFixedSize(settingsSize);
+    auto* settingsScroll = findChild<QScrollArea*>(QStringLiteral("DialogPlaceScroll"));
+    settingsScroll->setFixedWidth(settingsSize.width() + settingsScroll->verticalScrollBar()->sizeHint().width());
+    settingsScroll->setMaximumHeight(settingsSize.height());
     // The calibration panels are short and wide; the place gives them their
     // height and what width the page has left.
     calibrationPlace->setMinimumHeight(calibrationSize.height());
@@ -164,8 +169,15 @@ void CalibrationDialog::BuildControls()
     sensorLine_->setObjectName(QStringLiteral("SensorLineBox"));
     channelButton_ = NewButton(StringTable::kChannelButton, this, "ChannelButton");
 
-    auto* settingsPlace = new QWidget(this);
+    // The settings panels are the page's tallest part: on a low screen they
+    // scroll rather than push the page's buttons off the window.
+    auto* settingsScroll = new QScrollArea(this);
+    settingsScroll->setObjectName(QStringLiteral("DialogPlaceScroll"));
+    settingsScroll->setFrameShape(QFrame::NoFrame);
+    settingsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* settingsPlace = new QWidget;
     settingsPlace->setObjectName(QStringLiteral("DialogPlace"));
+    settingsScroll->setWidget(settingsPlace);
     auto* settingsLayout = new QGridLayout(settingsPlace);
     settingsLayout->setContentsMargins(0, 0, 0, 0);
     auto* calibrationPlace = new QWidget(this);
@@ -237,7 +249,7 @@ void CalibrationDialog::BuildControls()
     sensorLine_->setMinimumHeight(fontMetrics().height() * 2);
 
     auto* middle = new QHBoxLayout;
-    middle->addWidget(settingsPlace, 0, Qt::AlignTop);
+    middle->addWidget(settingsScroll, 0, Qt::AlignTop);
     middle->addWidget(graph_, 1);
     middle->addWidget(poll);
 

@@ -149,6 +149,12 @@ bool MainWindowFixture::PumpUntilMode(int mode, int timeoutMs)
 
 void MainWindowFixture::PressKey(Qt::Key key)
 {
+    // The user types in the main window: it is the active one (a tool
+    // window that opened by itself keeps its keys otherwise).
+    if (QApplication::activeWindow() != window_.get()) {
+        window_->activateWindow();
+        PumpUntil([&] { return QApplication::activeWindow() == window_.get(); }, 5000);
+    }
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : window_->TabCtrl();
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(target, &press);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -107,8 +109,9 @@ protected:
     Engine& engine() { return app_->engine; }
     // A negative wait is the fixture's `modeWaitMs_`.
     bool PumpUntilMode(int mode, int timeoutMs = -1);
-    // A key pressed in the window, as the user would: through the
-    // application object, which forwards Esc, F1 and F2 to the main window.
+    // A key pressed in the window, as the user would: the main window made
+    // the active one, the key sent through the application object, which
+    // forwards Esc, F1 and F2 to the main window.
     void PressKey(Qt::Key key);
 
     // The window's size before it is shown; none keeps its own.

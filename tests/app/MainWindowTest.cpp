@@ -15,9 +15,14 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabBar>
+#include <QScreen>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "AppContext.h"
 #include "AppTestSupport.h"
@@ -25,17 +30,47 @@
 #include "CKorvanSensorSetupApp.h"
 #include "CKorvanSensorSetupDlg.h"
 #include "ConnectionDlg.h"
+#include "CalibrationPollSettings.h"
 #include "Engine.h"
+#include "AppIcon.h"
+#include "HartComConnector.h"
 #include "ModbusComConnector.h"
 #include "NotificationIds.h"
 #include "PasswordDialog.h"
+#include "SensorDialog.h"
+#include "SensorListCtrl.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "TabPage.h"
+#include "TimerDlg.h"
+#include "WindowMessageEvent.h"
 
 namespace {
 
 using Pairs = std::vector<std::pair<int, int>>;
+
+// Records the keys the application forwards to the main window, beside
+// the window's own handling of them.
+class ForwardedKeys : public QObject {
+public:
+    explicit ForwardedKeys(QObject& window) : window_(window) { window_.installEventFilter(this); }
+    ~ForwardedKeys() override { window_.removeEventFilter(this); }
+    std::vector<std::uintptr_t> keys;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &window_ && event->type() == WindowMessageEvent::EventType()) {
+            auto* m = static_cast<WindowMessageEvent*>(event);
+            if (m->Message() == 1124)
+                keys.push_back(m->WParam());
+        }
+        return false;
+    }
+
+private:
+    QObject& window_;
+};
 
 class MainWindowTest : public MainWindowFixture {
 protected:
@@ -244,29 +279,65 @@ TEST_F(MainWindowTest, AKeyTypedInTheWindowIsForwardedOnce)
 {
     StorePorts(4, 5);
     Open();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), 5000));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 5000));
     PumpQueued();
-    // The forwarded keys go to a recorder in place of the main window.
-    MessageRecorder forwarded;
-    Application()->SetMainWindow(&forwarded);
+    ForwardedKeys forwarded(*window_);
     const struct {
         Qt::Key key;
         std::uintptr_t forwardedAs; // 0: not forwarded
-    } cases[] = {{Qt::Key_F2, 0x71}, {Qt::Key_F1, 0x70}, {Qt::Key_F3, 0}, {Qt::Key_A, 0}};
+    } cases[] = {{Qt::Key_F2, 0x71}, {Qt::Key_F1, 0x70}, {Qt::Key_Escape, 0x1B}, {Qt::Key_F3, 0}, {Qt::Key_A, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
-        forwarded.messages.clear();
+        forwarded.keys.clear();
         // Typed at the native window, as the windowing system delivers it.
         QTest::keyClick(window_->windowHandle(), c.key);
         PumpQueued();
-        if (c.forwardedAs == 0) {
-            EXPECT_TRUE(forwarded.messages.empty());
-        } else {
-            ASSERT_EQ(forwarded.messages.size(), 1u);
-            EXPECT_EQ(forwarded.messages[0], (MessageRecorder::Message{1124, c.forwardedAs, 0}));
-        }
+        if (c.forwardedAs == 0)
+            EXPECT_TRUE(forwarded.keys.empty());
+        else
+            EXPECT_EQ(forwarded.keys, (std::vector<std::uintptr_t>{c.forwardedAs}));
     }
-    Application()->SetMainWindow(window_.get());
+    // Esc was the page's: the window stays.
+    EXPECT_TRUE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, KeysTypedInAnotherWindowAreNotForwarded)
+{
+    StorePorts(4, 5);
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 5000));
+    PumpQueued();
+    ForwardedKeys forwarded(*window_);
+
+    // A dialog over the main window (the connection dialog, say) keeps its
+    // F2 and Esc, and so does the stopwatch.
+    QDialog dialog(window_.get());
+    auto* edit = new QLineEdit(&dialog);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, 5000));
+    edit->setFocus();
+    for (Qt::Key key : {Qt::Key_F2, Qt::Key_F1, Qt::Key_Escape}) {
+        QTest::keyClick(edit, key);
+        PumpQueued();
+    }
+    EXPECT_TRUE(forwarded.keys.empty());
+    dialog.hide();
+
+    window_->TimerButton()->click();
+    ASSERT_NE(window_->Stopwatch(), nullptr);
+    window_->Stopwatch()->activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::activeWindow() == window_->Stopwatch(); }, 5000));
+    QTest::keyClick(window_->Stopwatch(), Qt::Key_F2);
+    PumpQueued();
+    EXPECT_TRUE(forwarded.keys.empty());
+
+    // Back in the main window the keys reach the page again.
+    window_->activateWindow();
+    ASSERT_TRUE(PumpUntil([&] { return QApplication::activeWindow() == window_.get(); }, 5000));
+    QTest::keyClick(window_->windowHandle(), Qt::Key_F2);
+    PumpQueued();
+    EXPECT_EQ(forwarded.keys, (std::vector<std::uintptr_t>{0x71}));
 }
 
 TEST_F(MainWindowTest, EnterDoesNothingAndLeavingAPageEndsItsActivity)
@@ -359,17 +430,43 @@ TEST_F(MainWindowTest, ClosingWhileAnActivityRunsStopsBothWorkers)
     }
 }
 
-TEST_F(MainWindowTest, EscOnTheWindowItselfClosesIt)
+TEST_F(MainWindowTest, EscNeverClosesTheWindowOnlyCloseAndTheCloseBoxDo)
 {
     StorePorts(4, 5);
     Open();
     PumpQueued();
-    window_->TabCtrl()->tabBar()->setFocus();
-    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(window_->TabCtrl()->tabBar(), &esc);
-    PumpQueued();
+    // After a dialog was cancelled, twice Esc wherever the focus sits: on
+    // the tab bar, on a bottom button, on the window itself.
+    window_->OnConnectionSettings();
+    for (QWidget* target : std::initializer_list<QWidget*>{window_->TabCtrl()->tabBar(), window_->ConnectionButton(),
+                                                           window_->CloseButton(), window_.get()}) {
+        target->setFocus();
+        for (int i = 0; i < 2; ++i) {
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(target, &esc);
+        }
+        PumpQueued();
+        EXPECT_TRUE(window_->isVisible()) << target->metaObject()->className();
+    }
+    EXPECT_EQ(engine().mode, Engine::kModeIdle);
+
+    // The close box closes (nothing is running: no question).
+    hooks_.boxes.clear();
+    EXPECT_TRUE(window_->close());
     EXPECT_FALSE(window_->isVisible());
     EXPECT_EQ(engine().mode, Engine::kModeClosed);
+    EXPECT_TRUE(hooks_.boxes.empty());
+}
+
+TEST_F(MainWindowTest, AfterACancelledDialogTheFocusIsOnThePageAgain)
+{
+    StorePorts(4, 5);
+    Open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get(), 5000));
+    window_->ConnectionButton()->setFocus();
+    window_->ConnectionButton()->click();
+    TabPage* page = window_->TabCtrl()->Page(CDlgTabCtrl::kSensorPage);
+    EXPECT_TRUE(page->hasFocus() || page->isAncestorOf(QApplication::focusWidget()));
 }
 
 TEST_F(MainWindowTest, EscInsideAPageDoesNotCloseTheWindow)
@@ -387,6 +484,273 @@ TEST_F(MainWindowTest, EscInsideAPageDoesNotCloseTheWindow)
     EXPECT_EQ(engine().mode, Engine::kModeIdle);
 }
 
+TEST_F(MainWindowTest, ClosingOverRunningWorkAsksFirst)
+{
+    const char* const withHart = "[detector]\nkind = Elchem\nhart_address = 0\n";
+    QTemporaryDir files;
+    ASSERT_TRUE(files.isValid());
+    const QString measurementFile = files.filePath("points.csv");
+    const struct {
+        const char* name;
+        std::function<void()> start; // with the line up and monitoring
+        const char* told;            // empty: closes without a question
+    } cases[] = {
+        {"monitoring only", [] {}, ""},
+        {"event journal read",
+         [&] {
+             // A silent device keeps the read going until it is aborted.
+             ASSERT_EQ(sim_->ArmFault("*", "silence"), "");
+             ASSERT_EQ(engine().ReadEventJournal(), 1);
+         },
+         "идёт чтение журнала событий"},
+        {"threshold journal read",
+         [&] {
+             ASSERT_EQ(sim_->ArmFault("*", "silence"), "");
+             ASSERT_EQ(engine().ReadThresholdJournal(), 1);
+         },
+         "идёт чтение журнала порогов"},
+        {"calibration poll without a file",
+         [&] {
+             CalibrationPollSettings poll;
+             poll.readConcentration = 1;
+             ASSERT_EQ(engine().SetCalibrationPolling(poll), 1);
+         },
+         ""},
+        {"calibration poll into a file",
+         [&] {
+             CalibrationPollSettings poll;
+             poll.readConcentration = 1;
+             poll.toFile = 1;
+             poll.filePath = measurementFile.toStdString();
+             ASSERT_EQ(engine().SetCalibrationPolling(poll), 1);
+         },
+         "измерения записываются в файл"},
+        {"fixed loop current",
+         [&] {
+             ASSERT_TRUE(engine().HartAddressKnownToEngine());
+             ASSERT_EQ(engine().SetHartLoopCurrent(12.0f, 1), 1);
+             ASSERT_TRUE(PumpUntil([&] { return engine().mode != Engine::kModeHartLoopCurrent; }, 60000));
+             ASSERT_TRUE(engine().LoopCurrentFixed());
+         },
+         "выходной ток HART зафиксирован на 12.00 mA"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Simulator::Options o;
+        o.portsFolder = folder_.Home().PortsFolder();
+        o.devicePort = kDevicePort;
+        o.hartPort = kHartPort;
+        o.scenarioText = withHart;
+        sim_ = std::make_unique<Simulator>(o);
+        sim_->Start();
+        StorePorts(kDevicePort, kHartPort);
+        Open();
+        ASSERT_TRUE(PumpUntilMode(Engine::kModeConnected, 60000));
+        PumpQueued();
+        hooks_.boxes.clear();
+        ASSERT_NO_FATAL_FAILURE(c.start());
+        const int runningMode = engine().mode;
+
+        if (*c.told != '\0') {
+            // "Нет": the window and the work stay.
+            hooks_.onBox = [](const MessageBoxes::Request&) { return int(MessageBoxes::kNo); };
+            window_->CloseButton()->click();
+            ASSERT_EQ(hooks_.boxes.size(), 1u);
+            const MessageBoxes::Request& box = hooks_.boxes[0];
+            EXPECT_TRUE(box.text.contains(QString::fromUtf8(c.told))) << box.text.toStdString();
+            EXPECT_TRUE(box.text.endsWith("Закрыть программу?"));
+            EXPECT_EQ(box.buttons, MessageBoxes::Buttons::YesNo);
+            EXPECT_EQ(box.caption, "Внимание!");
+            EXPECT_TRUE(window_->isVisible());
+            EXPECT_EQ(engine().mode, runningMode);
+            // The close box asks the same.
+            EXPECT_FALSE(window_->close());
+            EXPECT_EQ(hooks_.boxes.size(), 2u);
+            EXPECT_TRUE(window_->isVisible());
+            hooks_.onBox = [](const MessageBoxes::Request&) { return int(MessageBoxes::kYes); };
+        }
+        hooks_.boxes.clear();
+        window_->CloseButton()->click();
+        EXPECT_EQ(hooks_.boxes.size(), *c.told != '\0' ? 1u : 0u);
+        EXPECT_FALSE(window_->isVisible());
+        EXPECT_EQ(engine().mode, Engine::kModeClosed);
+        EXPECT_FALSE(engine().LoopCurrentFixed());
+        hooks_.onBox = nullptr;
+        hooks_.boxes.clear();
+        CloseWindow();
+        sim_->Stop();
+        sim_.reset();
+    }
+}
+
+TEST_F(MainWindowTest, BusyHartPortWarnsWithItsOwnText)
+{
+    StartSim();
+    StorePorts(kDevicePort, kHartPort);
+    HartComConnector other;
+    ASSERT_TRUE(other.Open(kHartPort));
+    Open();
+    ASSERT_TRUE(PumpUntilMode(Engine::kModeConnected, 60000));
+    ASSERT_TRUE(PumpUntil([&] { return !hooks_.boxes.empty(); }, 5000));
+    PumpQueued();
+    ASSERT_EQ(hooks_.boxes.size(), 1u);
+    // The port is set but held: 213, not the "no port set" text 212.
+    EXPECT_EQ(hooks_.boxes[0].text, StringTable::Get(213));
+    EXPECT_EQ(engine().HartState(), SensorHartInterface::kOpenFailed);
+}
+
+TEST_F(MainWindowTest, ADevicePortTheUserMayNotOpenIsNamedWithTheRemedy)
+{
+    StartSim();
+    StorePorts(kDevicePort, kHartPort);
+    Open();
+    ASSERT_TRUE(PumpUntilMode(Engine::kModeConnected, 60000));
+    PumpQueued();
+    hooks_.boxes.clear();
+    {
+        NoPortRights denied(sim_->DevicePty(), folder_.Path());
+        EXPECT_EQ(engine().Connect(), 0);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return !hooks_.boxes.empty(); }, 5000));
+    PumpQueued();
+    const QString expected = "Нет прав на порт " + QString::fromStdString(sim_->DevicePty()) +
+                             ": добавьте пользователя в группу dialout и войдите в систему заново.";
+    ASSERT_EQ(hooks_.boxes.size(), 1u);
+    EXPECT_EQ(hooks_.boxes[0].text, expected);
+    EXPECT_EQ(engine().LineState(), SensorModbusInterface::kPortUnavailable);
+    EXPECT_TRUE(engine().LinePortDenied());
+    auto* sensorPage = static_cast<SensorDialog*>(window_->TabCtrl()->Page(CDlgTabCtrl::kSensorPage));
+    EXPECT_EQ(sensorPage->List()->StatusText(), expected);
+
+    // A port that is only busy keeps the old text.
+    ModbusComConnector other;
+    ASSERT_TRUE(other.Open(kDevicePort));
+    window_->OnConnectionSettings(); // re-arms the warnings
+    hooks_.boxes.clear();
+    EXPECT_EQ(engine().Connect(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return !hooks_.boxes.empty(); }, 5000));
+    EXPECT_EQ(hooks_.boxes[0].text, StringTable::Get(211));
+    EXPECT_FALSE(engine().LinePortDenied());
+    EXPECT_EQ(sensorPage->List()->StatusText(), StringTable::Get(249));
+}
+
+TEST(MainWindowPlacement, OpensWithinTheScreenAndKeepsAPlaceThatStillFits)
+{
+    // A 1366 x 768 laptop with a 40-pixel taskbar.
+    const QRect laptop(0, 0, 1366, 728);
+    const QSize wanted(1272, 746); // the dialog units at a desktop font
+    const QSize minimum(900, 560);
+    const QList<QRect> screens{laptop};
+    const int fw = CKorvanSensorSetupDlg::kFrameWidth;
+    const int fh = CKorvanSensorSetupDlg::kFrameHeight;
+    // The window's frame (title bar above, borders around) fills the
+    // screen's height; the width stays as the dialog units ask, centred.
+    const QRect defaultPlace((1366 - 1272) / 2, fh - fw / 2, 1272, 728 - fh);
+    const struct {
+        const char* name;
+        std::optional<QRect> remembered;
+        QRect expected;
+    } cases[] = {
+        {"nothing remembered", std::nullopt, defaultPlace},
+        {"remembered and fits", QRect(30, 40, 1000, 600), QRect(30, 40, 1000, 600)},
+        {"remembered on a screen since unplugged", QRect(1500, 40, 1000, 600), defaultPlace},
+        {"remembered below the minimum", QRect(30, 40, 500, 300), defaultPlace},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QRect r = CKorvanSensorSetupDlg::InitialGeometry(wanted, minimum, laptop, screens, c.remembered);
+        EXPECT_EQ(r, c.expected);
+        // With its frame the window lies on the screen.
+        EXPECT_TRUE(laptop.contains(r.adjusted(0, -(fh - fw / 2), 0, fw / 2)));
+    }
+    // A second screen to the right keeps a place remembered there.
+    const QRect right(1366, 0, 1920, 1040);
+    EXPECT_EQ(CKorvanSensorSetupDlg::InitialGeometry(wanted, minimum, laptop, {laptop, right}, QRect(1500, 40, 1000, 600)),
+              QRect(1500, 40, 1000, 600));
+    // A screen smaller than the minimum: the minimum, title bar reachable.
+    const QRect tiny(0, 0, 800, 600);
+    const QRect r = CKorvanSensorSetupDlg::InitialGeometry(wanted, minimum, tiny, {tiny}, std::nullopt);
+    EXPECT_EQ(r.size(), minimum);
+    EXPECT_GE(r.top(), fh - fw / 2);
+    EXPECT_GE(r.left(), 0);
+}
+
+TEST_F(MainWindowTest, TheWindowFitsALaptopScreenAtADesktopFontAndStretchesItsPages)
+{
+    // A desktop's 10-point sans font: the dialog units give about 1270 x 750
+    // pixels, more than a 1366 x 768 screen holds under a taskbar.
+    const QFont old = QApplication::font();
+    QFont desktop(QStringLiteral("DejaVu Sans"));
+    desktop.setPixelSize(13);
+    QApplication::setFont(desktop);
+    StorePorts(4, 5);
+    Open();
+    PumpQueued();
+    const QSize minimum = window_->minimumSizeHint();
+    EXPECT_LE(minimum.width(), 1366 - CKorvanSensorSetupDlg::kFrameWidth);
+    EXPECT_LE(minimum.height(), 728 - CKorvanSensorSetupDlg::kFrameHeight) << minimum.height();
+    // Not of a fixed size.
+    EXPECT_LT(window_->minimumHeight(), window_->maximumHeight());
+
+    // Resized, the pages take the room and the buttons keep their size.
+    window_->resize(1000, 600);
+    PumpQueued();
+    const QSize buttonSmall = window_->CloseButton()->size();
+    const QSize tabSmall = window_->TabCtrl()->size();
+    window_->resize(1300, 680);
+    PumpQueued();
+    EXPECT_EQ(window_->CloseButton()->size(), buttonSmall);
+    EXPECT_GT(window_->TabCtrl()->width(), tabSmall.width());
+    EXPECT_GT(window_->TabCtrl()->height(), tabSmall.height());
+    // The bottom buttons lie inside the window.
+    const QRect close(window_->CloseButton()->mapTo(window_.get(), QPoint(0, 0)), window_->CloseButton()->size());
+    EXPECT_TRUE(window_->rect().contains(close));
+    CloseWindow();
+    QApplication::setFont(old);
+}
+
+TEST_F(MainWindowTest, ThePlaceIsRememberedWhenTheWindowCloses)
+{
+    StorePorts(4, 5);
+    Open();
+    PumpQueued();
+    const QRect placed = window_->geometry();
+    window_->CloseButton()->click();
+    const std::optional<Settings::WindowPlacement> stored = Settings::LoadWindowPlacement();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->geometry, placed);
+    EXPECT_FALSE(stored->maximized);
+    CloseWindow();
+
+    // A place that no screen holds any more is not used.
+    Settings::SaveWindowPlacement({QRect(20000, 20000, 1000, 700), false});
+    Open();
+    EXPECT_FALSE(window_->geometry().contains(QPoint(20000, 20000)));
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().intersects(window_->geometry()));
+}
+
+TEST_F(MainWindowTest, EveryWindowHasTheProgramsIcon)
+{
+    StorePorts(4, 5);
+    Open();
+    const QIcon icon = AppIcon::Icon();
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_FALSE(window_->windowIcon().isNull());
+    EXPECT_EQ(window_->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+    window_->TimerButton()->click();
+    ASSERT_NE(window_->Stopwatch(), nullptr);
+    EXPECT_EQ(window_->Stopwatch()->windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+    // The glyph is drawn, not an empty square.
+    const QImage image = icon.pixmap(64, 64).toImage();
+    ASSERT_FALSE(image.isNull());
+    int opaque = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            opaque += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+    EXPECT_GT(opaque, 64 * 64 / 4);
+    EXPECT_LT(opaque, 64 * 64);
+}
+
 TEST_F(MainWindowTest, PictureOfTheWindow)
 {
     StorePorts(1, 2);
@@ -398,6 +762,18 @@ TEST_F(MainWindowTest, PictureOfTheWindow)
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size(), window_->size());
     EXPECT_TRUE(image.save(dir + "/main-window.png"));
+    // The bottom buttons are in the picture, drawn: their caption leaves
+    // more than one colour in each.
+    for (QPushButton* b : {window_->TimerButton(), window_->PasswordButton(), window_->ConnectionButton(),
+                           window_->CloseButton()}) {
+        const QRect r(b->mapTo(window_.get(), QPoint(0, 0)), b->size());
+        ASSERT_TRUE(image.rect().contains(r)) << b->text().toStdString();
+        QSet<QRgb> colours;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                colours.insert(image.pixel(x, y));
+        EXPECT_GT(colours.size(), 2) << b->text().toStdString();
+    }
 
     ConnectionDlg dlg(window_.get());
     dlg.adjustSize();

@@ -2,6 +2,8 @@
 // in what order, and that an unchanged error word leaves the list alone.
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QScrollBar>

@@ -2,6 +2,8 @@
 // real time to pass.
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QDir>
 #include <QPushButton>
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>

@@ -3,6 +3,8 @@
 // scan progress, and the edits with their fitting and packed-text rule.
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QApplication>
 #include <QBrush>
 #include <QCoreApplication>
@@ -202,6 +204,22 @@ TEST(HartList, StatusAndRowsFollowTheHartWorkersState)
         } else {
             EXPECT_EQ(list.Shown(), c.hart);
         }
+    }
+    // A port the user may not open: the page's text for it replaces the
+    // "missing or busy" one, and only for that state.
+    {
+        const QString denied = "Нет прав на порт /dev/ttyUSB1: добавьте пользователя в группу dialout и войдите в систему заново.";
+        HartListCtrl list;
+        list.Refresh(S::kReady, SampleHart());
+        list.SetPortDeniedText(denied);
+        list.Refresh(S::kOpenFailed, SampleHart());
+        EXPECT_EQ(list.StatusText(), denied);
+        EXPECT_EQ(list.RowCount(), 0);
+        list.Refresh(S::kNoPort, SampleHart());
+        EXPECT_EQ(list.StatusText(), "В настройках приложения не задан порт обмена по HART!");
+        list.SetPortDeniedText(QString());
+        list.Refresh(S::kOpenFailed, SampleHart());
+        EXPECT_EQ(list.StatusText(), "Нет доступа к порту обмена по HART! Порт отсутствует или занят другим приложением.");
     }
     // A state above 8 changes nothing.
     HartListCtrl list;

@@ -362,11 +362,19 @@ TEST_F(HartPageTest, AReleaseTheDeviceRefusesIsToldAndRetriedWhenTheWindowCloses
         d.CloseWithoutRelease();
     });
     // The device takes commands again; closing the window releases it.
+    // The window asks before it closes over the fixed current; with "Да"
+    // it releases it, and no warning follows.
     sim_->Hart().ClearFaults();
     hooks_.boxes.clear();
+    hooks_.onBox = [](const MessageBoxes::Request& r) {
+        return r.buttons == MessageBoxes::Buttons::YesNo ? int(MessageBoxes::kYes) : int(MessageBoxes::kOk);
+    };
     window_->reject();
+    EXPECT_FALSE(window_->isVisible());
     EXPECT_FALSE(sim_->Hart().FixedCurrentMode());
-    EXPECT_TRUE(hooks_.boxes.empty());
+    ASSERT_EQ(hooks_.boxes.size(), 1u);
+    EXPECT_EQ(hooks_.boxes[0].buttons, MessageBoxes::Buttons::YesNo);
+    EXPECT_TRUE(hooks_.boxes[0].text.contains("12.00 mA"));
 }
 
 } // namespace

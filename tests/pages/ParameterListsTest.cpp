@@ -3,6 +3,8 @@
 // highlight of edited values.
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <QApplication>
 #include <QBrush>
 #include <QCoreApplication>
@@ -14,7 +16,10 @@
 #include <QLocale>
 #include <QTest>
 
+#include <cstdlib>
+#include <ctime>
 #include <functional>
+#include <string>
 
 #include "CGridEditorComboBox.h"
 #include "Cp1251.h"
@@ -152,16 +157,58 @@ TEST(ModbusListFormats, MagnitudeKeepsItsTrailingBlanks)
     }
 }
 
+// The desktop's time zone for the life of the object; the old one comes
+// back after it.
+class TimeZoneGuard {
+public:
+    explicit TimeZoneGuard(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ")) {
+            hadOld_ = true;
+            old_ = old;
+        }
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~TimeZoneGuard()
+    {
+        if (hadOld_)
+            ::setenv("TZ", old_.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    bool hadOld_ = false;
+    std::string old_;
+};
+
 TEST(ModbusListFormats, ClockIsUtcAndDateHasTwoDigitDayAndMonth)
 {
     const struct {
         std::uint32_t seconds;
         const char* text;
     } clocks[] = {{0, "01.01.70 00:00:00"}, {1700000000u, "14.11.23 22:13:20"}, {0xFFFFFFFFu, "07.02.06 06:28:15"}};
-    for (const auto& c : clocks) {
-        SCOPED_TRACE(c.seconds);
-        EXPECT_EQ(ModbusListCtrl::ClockText(c.seconds), QString::fromLatin1(c.text));
+    // The detector's clock is UTC on every desktop: zones east and west of
+    // Greenwich (as POSIX rules, so no zone database is needed) and the
+    // desktop's own.
+    for (const char* zone : {"UTC0", "MSK-3", "EST5EDT", "NZST-12"}) {
+        SCOPED_TRACE(zone);
+        TimeZoneGuard tz(zone);
+        // The zone is in force: local midnight of 1970 is not UTC midnight.
+        std::time_t epoch = 0;
+        std::tm local {};
+        ::localtime_r(&epoch, &local);
+        if (std::string(zone) != "UTC0")
+            ASSERT_NE(local.tm_hour, 0);
+        for (const auto& c : clocks) {
+            SCOPED_TRACE(c.seconds);
+            EXPECT_EQ(ModbusListCtrl::ClockText(c.seconds), QString::fromLatin1(c.text));
+        }
     }
+    for (const auto& c : clocks)
+        EXPECT_EQ(ModbusListCtrl::ClockText(c.seconds), QString::fromLatin1(c.text));
     DateSlot date;
     date.Store(5, 3, 2024);
     EXPECT_EQ(ModbusListCtrl::DateText(date), "05.03.2024");

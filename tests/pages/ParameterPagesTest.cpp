@@ -31,6 +31,7 @@
 #include "ModbusDialog.h"
 #include "ModbusListCtrl.h"
 #include "NotificationIds.h"
+#include "ParameterPage.h"
 #include "SensorDialog.h"
 #include "SensorListCtrl.h"
 #include "Settings.h"
@@ -140,13 +141,29 @@ protected:
         EXPECT_EQ(recorder_->ModeChanges(), (Pairs{{1, 12}, {12, 1}}));
     }
 
-    void SavePicture(const QString& name)
+    // Saves the window's picture for a look after the run and returns it.
+    QImage SavePicture(const QString& name)
     {
         const QString dir = QStringLiteral(KORVAN_TEST_ARTIFACT_DIR);
-        ASSERT_TRUE(QDir().mkpath(dir));
+        EXPECT_TRUE(QDir().mkpath(dir));
         const QImage image = window_->grab().toImage();
-        ASSERT_FALSE(image.isNull());
+        EXPECT_FALSE(image.isNull());
         EXPECT_TRUE(image.save(dir + "/" + name));
+        return image;
+    }
+
+    // Pixels of the highlight colour inside a row's value cell, as the
+    // picture shows it.
+    int HighlightPixels(const QImage& image, const ParameterListCtrl& list, int row) const
+    {
+        const QRect cell = list.visualRect(list.model()->index(row, ParameterListCtrl::kValueColumn));
+        const QRect inWindow(list.viewport()->mapTo(window_.get(), cell.topLeft()), cell.size());
+        const QRect r = inWindow.intersected(image.rect());
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += QColor(image.pixel(x, y)) == ParameterListCtrl::ModifiedColor() ? 1 : 0;
+        return n;
     }
 
     static QStringList Values(const ParameterListCtrl& list)
@@ -214,7 +231,11 @@ TEST_F(ParameterPagesTest, AtStartUpTheSensorPageConnectsAndShowsWhatTheSensorHo
     EXPECT_TRUE(Highlighted(*list, SensorListCtrl::kRowSerialNumber));
     // The selection would cover the highlight in the picture.
     list->clearSelection();
-    SavePicture("sensor-page.png");
+    const QImage picture = SavePicture("sensor-page.png");
+    // Most of the edited cell is drawn in the highlight; its neighbour not.
+    const QRect cell = list->visualRect(list->model()->index(SensorListCtrl::kRowSerialNumber, 2));
+    EXPECT_GT(HighlightPixels(picture, *list, SensorListCtrl::kRowSerialNumber), cell.width() * cell.height() / 2);
+    EXPECT_EQ(HighlightPixels(picture, *list, SensorListCtrl::kRowManufactureDate), 0);
 }
 
 TEST_F(ParameterPagesTest, ASensorWithS1AndAnErrorAnswerToTheConcentration)
@@ -311,7 +332,10 @@ TEST_F(ParameterPagesTest, TheDevicePageReadsTheRegisters)
     EXPECT_TRUE(QRegularExpression("^01\\.01\\.70 00:0\\d:\\d\\d$").match(v[ModbusListCtrl::kRowClock]).hasMatch())
         << v[ModbusListCtrl::kRowClock].toStdString();
     EXPECT_EQ(v[ModbusListCtrl::kRowConcentration], "8.300000");
-    SavePicture("device-page.png");
+    list->clearSelection();
+    const QImage asRead = SavePicture("device-page.png");
+    for (int row = 0; row < ModbusListCtrl::kRowCount; ++row)
+        EXPECT_EQ(HighlightPixels(asRead, *list, row), 0) << row;
 
     TypeAndCommit(*list, ModbusListCtrl::kRowModbusId, "0");
     EXPECT_EQ(list->CellText(ModbusListCtrl::kRowModbusId, 2), "247");
@@ -324,7 +348,10 @@ TEST_F(ParameterPagesTest, TheDevicePageReadsTheRegisters)
     EXPECT_TRUE(Highlighted(*list, ModbusListCtrl::kRowThreshold1));
     EXPECT_TRUE(DevicePage()->ReadButton()->isEnabled());
     list->clearSelection();
-    SavePicture("device-page-edited.png");
+    const QImage edited = SavePicture("device-page-edited.png");
+    EXPECT_GT(HighlightPixels(edited, *list, ModbusListCtrl::kRowModbusId), 0);
+    EXPECT_GT(HighlightPixels(edited, *list, ModbusListCtrl::kRowThreshold1), 0);
+    EXPECT_EQ(HighlightPixels(edited, *list, ModbusListCtrl::kRowThreshold2), 0);
 
     // The next read puts back what the device holds.
     ReadDevicePage();
@@ -405,6 +432,58 @@ TEST_F(ParameterPagesTest, PollingTogglesFollowTheEngineAndEndWithTheirPage)
     EXPECT_FALSE(device->PollingToggle()->isChecked());
     EXPECT_FALSE(device->PollingOn());
     EXPECT_EQ(engine().mode, Engine::kModeIdle);
+}
+
+TEST_F(ParameterPagesTest, PollingRefreshesTheRowsAndTheNextPollReplacesEdits)
+{
+    // Each page: a value the device changes while the page polls must
+    // appear, and an edit made before must give way to what the device
+    // holds.
+    const struct {
+        const char* name;
+        int page;
+        int editRow;
+        const char* typed;
+        const char* asRead;
+        int watchedRow;
+        const char* newConcentration;
+        const char* shown; // the watched row's text once the new value came
+    } cases[] = {
+        {"sensor page", CDlgTabCtrl::kSensorPage, SensorListCtrl::kRowSerialNumber, "20249999", "20240117",
+         SensorListCtrl::kRowConcentration, "12.5", "12.50"},
+        {"device page", CDlgTabCtrl::kDevicePage, ModbusListCtrl::kRowThreshold1, "7", "5.00 ",
+         ModbusListCtrl::kRowConcentration, "12.5", "12.500000"},
+    };
+    OpenConnected(kKnownSensor);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(sim_->Detector().ApplySetting("detector", "concentration", "8.3"), "");
+        ShowPage(c.page);
+        auto* page = static_cast<ParameterPage*>(window_->TabCtrl()->Page(c.page));
+        ParameterListCtrl* list = c.page == CDlgTabCtrl::kSensorPage ? static_cast<ParameterListCtrl*>(SensorPage()->List())
+                                                                     : DevicePage()->List();
+        // A single read first, so that the edit is made on a quiet page.
+        recorder_->messages.clear();
+        PressKey(Qt::Key_F2);
+        ASSERT_TRUE(PumpUntil([&] { return recorder_->ModeChanges().size() == 2; }, kLongWaitMs));
+        PumpQueued();
+        ASSERT_EQ(list->CellText(c.editRow, 2), QString::fromUtf8(c.asRead));
+        TypeAndCommit(*list, c.editRow, QString::fromUtf8(c.typed));
+        ASSERT_TRUE(Highlighted(*list, c.editRow));
+
+        QTest::mouseClick(page->PollingToggle(), Qt::LeftButton);
+        ASSERT_TRUE(page->PollingToggle()->isChecked());
+        // The device's value changes only now: when the row shows it, the
+        // page has been refreshed by the poll.
+        ASSERT_EQ(sim_->Detector().ApplySetting("detector", "concentration", c.newConcentration), "");
+        EXPECT_TRUE(PumpUntil([&] { return list->CellText(c.watchedRow, 2) == QString::fromUtf8(c.shown); },
+                              kLongWaitMs))
+            << list->CellText(c.watchedRow, 2).toStdString();
+        EXPECT_EQ(list->CellText(c.editRow, 2), QString::fromUtf8(c.asRead));
+        EXPECT_FALSE(Highlighted(*list, c.editRow));
+        QTest::mouseClick(page->PollingToggle(), Qt::LeftButton);
+        ASSERT_TRUE(PumpUntilMode(Engine::kModeIdle));
+    }
 }
 
 TEST_F(ParameterPagesTest, WhileTheEngineIsBusyTheButtonsAreGreyAndF2StartsNothing)

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -111,3 +113,32 @@ std::string PtyPair::Receive(int timeoutMs, std::size_t atLeast)
     }
     return out;
 }
+
+NoPortRights::NoPortRights(std::string device, std::string configHome)
+    : device_(std::move(device)), configHome_(std::move(configHome))
+{
+    struct stat st {};
+    if (::stat(device_.c_str(), &st) == 0) {
+        oldMode_ = st.st_mode & 07777;
+        modeChanged_ = ::chmod(device_.c_str(), 0) == 0;
+    }
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0) {
+        if (!configHome_.empty() && ::stat(configHome_.c_str(), &st) == 0) {
+            oldHomeMode_ = st.st_mode & 07777;
+            homeChanged_ = ::chmod(configHome_.c_str(), oldHomeMode_ | 0111) == 0;
+        }
+        userChanged_ = ::seteuid(kNobody) == 0;
+    }
+}
+
+NoPortRights::~NoPortRights()
+{
+    if (userChanged_)
+        (void)::seteuid(0);
+    if (homeChanged_)
+        (void)::chmod(configHome_.c_str(), oldHomeMode_);
+    if (modeChanged_)
+        (void)::chmod(device_.c_str(), oldMode_);
+}
+

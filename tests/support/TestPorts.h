@@ -44,3 +44,27 @@ private:
     int master_ = -1;
     std::string slavePath_;
 };
+
+// While it lives, this process may not open `device`, as a user outside the
+// device's group: the device's permission bits are cleared, and a process
+// running as root (which ignores them) takes the effective user "nobody".
+// Keep its life short: the whole process changes user.
+class NoPortRights {
+public:
+    // `configHome`, when given, stays passable for the other user, so that
+    // the port's link in it is found and only the device itself refuses.
+    explicit NoPortRights(std::string device, std::string configHome = {});
+    ~NoPortRights();
+    NoPortRights(const NoPortRights&) = delete;
+    NoPortRights& operator=(const NoPortRights&) = delete;
+
+private:
+    std::string device_;
+    std::string configHome_;
+    unsigned oldMode_ = 0;
+    unsigned oldHomeMode_ = 0;
+    bool homeChanged_ = false;
+    bool modeChanged_ = false;
+    bool userChanged_ = false;
+};
+

@@ -2,11 +2,13 @@
 // and links the slave side as comN in a temporary per-user ports folder.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 
 #include <termios.h>
 #include <unistd.h>
 
+#include "ComConnector.h"
 #include "ComPortPath.h"
 #include "HartComConnector.h"
 #include "IConnector.h"
@@ -243,6 +245,55 @@ TEST(ConnectorWithoutPort, MissingPortFailsToOpen)
     EXPECT_FALSE(c.IsOpen());
     EXPECT_FALSE(c.Open(0));
     EXPECT_FALSE(c.Open(-1));
+}
+
+TEST(ConnectorOpenErrors, TheSystemsErrorMapsToTheReasonTheEngineerIsTold)
+{
+    const struct {
+        int error;
+        ComConnector::OpenError reason;
+    } cases[] = {
+        {0, ComConnector::OpenError::None},
+        {EACCES, ComConnector::OpenError::PermissionDenied},
+        {EPERM, ComConnector::OpenError::PermissionDenied},
+        {ENOENT, ComConnector::OpenError::NotFound},
+        {ENODEV, ComConnector::OpenError::NotFound},
+        {ENXIO, ComConnector::OpenError::NotFound},
+        {EBUSY, ComConnector::OpenError::Busy},
+        {EIO, ComConnector::OpenError::Failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        EXPECT_EQ(ComConnector::OpenErrorOf(c.error), c.reason);
+    }
+}
+
+TEST_F(ConnectorOnPty, EachFailedOpenSaysWhy)
+{
+    home_.LinkPort(3, home_.Path() + "/no-such-device");
+    ModbusComConnector c;
+    EXPECT_EQ(c.LastOpenError(), ComConnector::OpenError::None);
+    EXPECT_FALSE(c.Open(0));
+    EXPECT_EQ(c.LastOpenError(), ComConnector::OpenError::NotSet);
+    EXPECT_FALSE(c.Open(3));
+    EXPECT_EQ(c.LastOpenError(), ComConnector::OpenError::NotFound);
+
+    ModbusComConnector holder;
+    ASSERT_TRUE(holder.Open(kPort));
+    EXPECT_FALSE(c.Open(kPort));
+    EXPECT_EQ(c.LastOpenError(), ComConnector::OpenError::Busy);
+    holder.Close();
+
+    {
+        NoPortRights denied(pty_.SlavePath(), home_.Path());
+        EXPECT_FALSE(c.Open(kPort));
+    }
+    EXPECT_EQ(c.LastOpenError(), ComConnector::OpenError::PermissionDenied);
+    EXPECT_FALSE(c.IsOpen());
+
+    // With the right back the same port opens, and the reason is cleared.
+    ASSERT_TRUE(c.Open(kPort));
+    EXPECT_EQ(c.LastOpenError(), ComConnector::OpenError::None);
 }
 
 TEST(ComPortPath, UnlinkedNumbersLeadToTheSerialDevices)
