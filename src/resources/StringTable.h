@@ -211,6 +211,21 @@ enum Id : int {
     kLogSaveFailed = 5433,   // "%1" the path, "%2" the reason
     kLogSaved = 5434,        // "%1" the path, "%2" the number of records
     kLogEmpty = 5435,
+
+    // The calibration panels.
+    kCalibC1 = 5500,           // "C1", "C2", "V1", "V2", "S1", "S2"
+    kCalibButton = 5506,
+    kCalibByConcentration = 5507,
+    kCalibByTemperature = 5508,
+    kCalibTemperature = 5509,
+    kCalibR20 = 5510,          // "R(t=20)", "R(изм)"
+    kCalibRCat20 = 5512,       // "R CAT(t=20)", "R CAT(изм)", "R PLT(t=20)", "R PLT(изм)"
+    kCalibConfirm = 5520,      // "%1" the point, "%2" the concentration
+    kCalibReported = 5521,     // "%1" the point, "%2" typed, "%3" reported
+    kCalibDiffers = 5522,
+    kCalibUnconfirmed = 5523,  // "%1" the point, "%2" typed
+    kCalibNotSent = 5524,
+    kCalibQueued = 5525,
 };
 
 // The text of `id` as UTF-8 decoded; an empty text for a number the table

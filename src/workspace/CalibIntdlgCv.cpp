@@ -1,12 +1,21 @@
 #include "CalibIntdlgCv.h"
 
-#include <QVBoxLayout>
-
 #include "StringTable.h"
 
+namespace {
+
+CalibPointsPanel::Layout CvLayout()
+{
+    CalibPointsPanel::Layout l;
+    l.caption = StringTable::Get(StringTable::kCalibrationGroup);
+    l.sizeDlu = QSize(504, 47);
+    return l;
+}
+
+} // namespace
+
 CalibIntdlgCv::CalibIntdlgCv(Engine& engine, WindowRegistry& windows, QWidget* parent)
-    : WorkspacePanel(engine, windows, parent, StringTable::Get(StringTable::kCalibrationGroup), QSize(504, 47))
+    : CalibPointsPanel(engine, windows, parent, CvLayout())
 {
     setObjectName(QStringLiteral("CalibIntdlgCv"));
-    Body()->addStretch(1);
 }

@@ -1,12 +1,13 @@
 #include "CalibIntdlgSelectSemi.h"
 
-#include <QVBoxLayout>
-
-#include "StringTable.h"
+#include "CalibIntdlgSemi.h"
+#include "CalibTemperaturePanel.h"
 
 CalibIntdlgSelectSemi::CalibIntdlgSelectSemi(Engine& engine, WindowRegistry& windows, QWidget* parent)
-    : WorkspacePanel(engine, windows, parent, StringTable::Get(StringTable::kCalibrationGroup), QSize(556, 47))
+    : CalibSelectHolder(engine, windows, parent)
 {
     setObjectName(QStringLiteral("CalibIntdlgSelectSemi"));
-    Body()->addStretch(1);
+    points_ = new CalibIntdlgSemi(engine, windows, this);
+    temperature_ = new CalibIntdlgTemSemi(engine, windows, this);
+    SetLeaves(points_, temperature_);
 }

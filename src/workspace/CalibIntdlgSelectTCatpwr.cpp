@@ -1,12 +1,13 @@
 #include "CalibIntdlgSelectTCatpwr.h"
 
-#include <QVBoxLayout>
-
-#include "StringTable.h"
+#include "CalibIntdlgTCatpwr.h"
+#include "CalibTemperaturePanel.h"
 
 CalibIntdlgSelectTCatpwr::CalibIntdlgSelectTCatpwr(Engine& engine, WindowRegistry& windows, QWidget* parent)
-    : WorkspacePanel(engine, windows, parent, StringTable::Get(StringTable::kCalibrationGroup), QSize(556, 47))
+    : CalibSelectHolder(engine, windows, parent)
 {
     setObjectName(QStringLiteral("CalibIntdlgSelectTCatpwr"));
-    Body()->addStretch(1);
+    points_ = new CalibIntdlgTCatpwr(engine, windows, this);
+    temperature_ = new CalibIntdlgTemTCatpwr(engine, windows, this);
+    SetLeaves(points_, temperature_);
 }

@@ -118,13 +118,19 @@ SettingsRow::SettingsRow(Engine& engine, Spec spec, QWidget* parent)
     for (std::size_t i = 0; i < spec_.lines.size(); ++i) {
         const Line& line = spec_.lines[i];
         labels_.push_back(line.label.isEmpty() ? nullptr : new QLabel(line.label, parent));
-        auto* box = new QLineEdit(parent);
-        box->setObjectName(QStringLiteral("Value%1").arg(i));
-        box->setReadOnly(true);
-        box->setAlignment(Qt::AlignCenter);
-        box->setFocusPolicy(Qt::ClickFocus);
-        box->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("00000000")));
-        boxes_.push_back(box);
+        // A line that only takes a value (the temperature of a resistance
+        // calibration) has no value box.
+        if (!line.field) {
+            boxes_.push_back(nullptr);
+        } else {
+            auto* box = new QLineEdit(parent);
+            box->setObjectName(QStringLiteral("Value%1").arg(i));
+            box->setReadOnly(true);
+            box->setAlignment(Qt::AlignCenter);
+            box->setFocusPolicy(Qt::ClickFocus);
+            box->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("00000000")));
+            boxes_.push_back(box);
+        }
         QComboBox* list = nullptr;
         QLineEdit* edit = nullptr;
         if (line.input && line.input->list) {
@@ -171,7 +177,8 @@ void SettingsRow::AddTo(QGridLayout* grid, int& gridRow)
         const int r = first + int(i);
         if (labels_[i] != nullptr)
             grid->addWidget(labels_[i], r, kLabelColumn, Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(boxes_[i], r, kBoxColumn);
+        if (boxes_[i] != nullptr)
+            grid->addWidget(boxes_[i], r, kBoxColumn);
         if (lists_[i] != nullptr) {
             grid->addWidget(lists_[i], r, kInputColumn);
             anyInput = true;
@@ -204,6 +211,8 @@ void SettingsRow::ShowValues(const SensorParameters& parameters)
 {
     for (std::size_t i = 0; i < spec_.lines.size(); ++i) {
         const FieldText& field = spec_.lines[i].field;
+        if (boxes_[i] == nullptr)
+            continue;
         const QString text = field ? QString::fromStdString(Cp1251::ToUtf8(field(parameters))) : QString();
         if (boxes_[i]->text() != text)
             boxes_[i]->setText(text);

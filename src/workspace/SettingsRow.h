@@ -62,7 +62,8 @@ public:
 
     struct Line {
         QString label; // before the value box; empty for a one-line row
-        FieldText field;
+        FieldText field; // empty: the line has no value box
+
         std::optional<Input> input;
     };
 

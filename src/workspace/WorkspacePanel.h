@@ -35,7 +35,8 @@ public:
 
     // The window and message that the panel tells when a request of its own
     // ended or was refused (the page and its "panel done" message).
-    void SetNotifyTarget(WindowHandle window, std::uint32_t message);
+    // A holder hands it on to its leaves.
+    virtual void SetNotifyTarget(WindowHandle window, std::uint32_t message);
 
     // Whether the engine takes a single re-read or write now: the engine is
     // in a steady mode other than a running HART or journal task, or polls
