@@ -377,11 +377,15 @@ TEST_F(CalibrationPageTest, AMeasurementFileThatCannotBeKeptIsSaidAndThePollGoes
     ASSERT_TRUE(WaitForPoints([](const std::vector<Point>& p) { return !p.empty() && p.back().values[0] == 3.25f; }));
 
 #ifdef __linux__
-    // A disk that takes nothing: every line is refused, the poll goes on.
-    files.next = QStringLiteral("/dev/full");
+    // A disk that takes nothing (a link to /dev/full, named as the save
+    // dialog would complete it): every line is refused, the poll goes on.
+    const QString full = dir.path() + "/full.csv";
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), full));
+    files.next = full;
     QTest::mouseClick(Page()->ToFileCheck(), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return Page()->StatusLine()->text().contains("/dev/full"); }, kLongWaitMs))
+    ASSERT_TRUE(PumpUntil([&] { return Page()->StatusLine()->text().contains("full.csv"); }, kLongWaitMs))
         << Page()->StatusLine()->text().toStdString();
+    EXPECT_TRUE(Page()->StatusLine()->text().startsWith("Ошибка записи")) << Page()->StatusLine()->text().toStdString();
     EXPECT_EQ(engine().mode, Engine::kModeCalibrationPolling);
     sim_->Detector().ApplySetting("detector", "concentration", "4.5");
     ASSERT_TRUE(WaitForPoints([](const std::vector<Point>& p) { return !p.empty() && p.back().values[0] == 4.5f; }));
