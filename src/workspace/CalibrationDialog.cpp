@@ -187,6 +187,9 @@ void CalibrationDialog::BuildControls()
 
     graph_ = new GraphWnd(this);
     graph_->setObjectName(QStringLiteral("GraphPlace"));
+    // On a narrow window the graph keeps room for its labels and a curve;
+    // the settings place scrolls instead.
+    graph_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 30);
 
     auto* poll = new QGroupBox(Text(StringTable::kPollGroup), this);
     pollPeriod_ = new QComboBox(poll);
