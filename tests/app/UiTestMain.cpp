@@ -1,4 +1,4 @@
-// The workspace tests run inside the program's own application
+// The window tests against the simulator run inside the program's own application
 // object (its key forwarding included), under Qt's offscreen platform and
 // with a config folder of their own.
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 int main(int argc, char** argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    char tmpl[] = "/tmp/korvan-workspace-tests-XXXXXX";
+    char tmpl[] = "/tmp/korvan-ui-tests-XXXXXX";
     const char* home = ::mkdtemp(tmpl);
     if (home == nullptr)
         return 2;
