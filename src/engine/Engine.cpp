@@ -512,9 +512,11 @@ void Engine::NotifySensorLogChanged(std::uint32_t count) { Post(NotificationId::
 void Engine::NotifyTerminalLogChanged(std::uint32_t count) { Post(NotificationId::TerminalLogChanged, count, 0); }
 void Engine::NotifyMeasurementFileFailed() { Post(NotificationId::MeasurementFileFailed, 0, 0); }
 void Engine::NotifyCalibrationNotSent() { Post(NotificationId::CalibrationNotSent, 0, 0); }
+void Engine::NotifyLineLinkChanged() { Post(NotificationId::LineLinkChanged, 0, 0); }
 
 void Engine::NotifyEvent() { Post(NotificationId::HartEvent, 0, 0); }
 void Engine::NotifyDataChanged() { Post(NotificationId::HartDataChanged, 0, 0); }
 void Engine::NotifyNotice() { Post(NotificationId::HartUnused, 0, 0); }
 void Engine::NotifyProgress(std::uint8_t value) { Post(NotificationId::HartProgress, 0, value); }
+void Engine::NotifyHartLinkChanged() { Post(NotificationId::HartLinkChanged, 0, 0); }
 void Engine::SetHartAddress(std::uint8_t value) { SetEngineHartAddress(value); }

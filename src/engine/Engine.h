@@ -155,12 +155,14 @@ public:
     void NotifyTerminalLogChanged(std::uint32_t count) override;
     void NotifyMeasurementFileFailed() override;
     void NotifyCalibrationNotSent() override;
+    void NotifyLineLinkChanged() override;
 
     // HART worker notifications, posted as 4025 … 4028.
     void NotifyEvent() override;
     void NotifyDataChanged() override;
     void NotifyNotice() override;
     void NotifyProgress(std::uint8_t value) override;
+    void NotifyHartLinkChanged() override;
     void SetHartAddress(std::uint8_t value) override;
 
 private:

@@ -14,6 +14,9 @@ inline constexpr std::uint32_t HartEvent = 4025;
 inline constexpr std::uint32_t HartDataChanged = 4026;
 inline constexpr std::uint32_t HartUnused = 4027; // its operation is never called
 inline constexpr std::uint32_t HartProgress = 4028; // lParam an 8-bit value
+// The modem line under HART polling was lost, is waited for under another
+// cause, or came back (Engine::CopyHartLink).
+inline constexpr std::uint32_t HartLinkChanged = 4029;
 
 // Line worker, in the order of its notification operations.
 inline constexpr std::uint32_t LineTaskEvent = 4124;
@@ -34,5 +37,9 @@ inline constexpr std::uint32_t MeasurementFileFailed = 4135;
 // A calibration point queued for the cyclic loop was not sent: the loop ended
 // or left cyclic mode first (CopyCalibrationNotSent holds the point).
 inline constexpr std::uint32_t CalibrationNotSent = 4136;
+// The device line under a poll (device, sensor or calibration polling, the
+// connected monitoring) was lost, is waited for under another cause, or came
+// back (Engine::CopyLineLink says which, with the text for the page).
+inline constexpr std::uint32_t LineLinkChanged = 4137;
 
 } // namespace NotificationId

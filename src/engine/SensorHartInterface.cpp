@@ -25,7 +25,10 @@ std::string ValueWithUnit(double value, const std::string& unit)
 
 } // namespace
 
-SensorHartInterface::SensorHartInterface() = default;
+SensorHartInterface::SensorHartInterface()
+{
+    master.SetStopEvent(&stopEvent);
+}
 
 SensorHartInterface::~SensorHartInterface()
 {
@@ -94,12 +97,15 @@ bool SensorHartInterface::Open(int port, std::uint8_t address)
         portPermissionDenied_ = connector->LastOpenError() == ComConnector::OpenError::PermissionDenied;
         return OpenWith(false, address);
     }
-    return OpenWith(master.Open(std::move(connector)), address);
+    const bool opened = OpenWith(master.Open(std::move(connector)), address);
+    link_.Reset(opened ? port : 0);
+    return opened;
 }
 
 bool SensorHartInterface::Open(std::unique_ptr<IConnector> connector, std::uint8_t address)
 {
     Close();
+    link_.Reset(0);
     portPermissionDenied_ = false;
     {
         TCsLock guard(lock);
@@ -171,6 +177,8 @@ bool SensorHartInterface::ReleaseFixedCurrent()
     // that the next chance (or the warning) is not lost.
     if (!master.IsOpen())
         return false;
+    // Sent after the task was stopped: the stop must not cut it short.
+    StopShield<HartMaster> shield(master);
     float actual = 0.0f;
     if (master.SetFixedCurrent(HartAddress{true, r.deviceType, r.deviceId}, 0.0f, actual) != HartMaster::kOk)
         return false;
@@ -281,7 +289,10 @@ void SensorHartInterface::RunMonitoring()
         !StepMessage() || !StepTransducer())
         return;
     for (;;) {
+        const LineLink::CycleMark mark = LineLink::Mark(master.Watch());
         if (!StepPrimaryValue() || !StepLoopCurrent())
+            return;
+        if (!AfterPollCycle(mark))
             return;
         if (stopEvent.Wait(kMonitoringPeriodMs)) {
             // Asked to stop: the engine ends the activity itself, so no event.
@@ -317,6 +328,11 @@ void SensorHartInterface::RunLoopCurrent()
     }
     float actual = 0.0f;
     const std::uint8_t result = master.SetFixedCurrent(target, current, actual);
+    // A stop on the way: the record stays as it was set above, so that the
+    // release on closing the line still goes out for a current that may
+    // have been fixed.
+    if (result == HartMaster::kFailed && Stopped())
+        return;
     if (result != HartMaster::kOk) {
         // A device that answered with a response code refused the command
         // and kept its output as it was.
@@ -335,6 +351,19 @@ void SensorHartInterface::RunLoopCurrent()
         return;
     state = kReady;
     NotifyEvent();
+}
+
+bool SensorHartInterface::AfterPollCycle(const LineLink::CycleMark& mark)
+{
+    if (Stopped())
+        return false;
+    const auto notify = [this] { NotifyHartLinkChanged(); };
+    if (!link_.MustWait(mark, master.Watch(), notify))
+        return true;
+    if (link_.Await<HartComConnector>(master, stopEvent, notify))
+        return true;
+    state = kReady;
+    return false;
 }
 
 bool SensorHartInterface::Stopped()
@@ -388,8 +417,11 @@ bool SensorHartInterface::StepIdentity()
     // A polling address above 63 cannot be put in a short frame; asking the
     // address it would wrap to could find another device on the loop.
     const bool usable = currentPollingAddress <= kLastPollingAddress;
-    if (usable && master.ReadUniqueIdentifier(HartAddress{false, 0, currentPollingAddress}, lastIdentifier, false) ==
-                      HartMaster::kOk) {
+    const bool found = usable && master.ReadUniqueIdentifier(HartAddress{false, 0, currentPollingAddress},
+                                                             lastIdentifier, false) == HartMaster::kOk;
+    if (!found && Stopped())
+        return false;
+    if (found) {
         Answered();
         expandedDeviceType = lastIdentifier.expandedDeviceType;
         deviceId = lastIdentifier.deviceId;
@@ -422,6 +454,8 @@ bool SensorHartInterface::StepPrimaryValue()
         return false;
     HartPrimaryVariable pv;
     const bool ok = master.ReadPrimaryVariable(LongAddress(), pv, false) == HartMaster::kOk;
+    if (!ok && Stopped())
+        return false; // the field keeps its value; the stop is no answer
     if (ok)
         Answered();
     {
@@ -441,6 +475,8 @@ bool SensorHartInterface::StepLoopCurrent()
         return false;
     HartLoopCurrent current;
     const bool ok = master.ReadLoopCurrent(LongAddress(), current, false) == HartMaster::kOk;
+    if (!ok && Stopped())
+        return false; // the field keeps its value; the stop is no answer
     if (ok)
         Answered();
     {
@@ -459,6 +495,8 @@ bool SensorHartInterface::StepLoopConfiguration()
     if (Stopped())
         return false;
     const bool ok = master.ReadLoopConfiguration(LongAddress(), lastLoopConfiguration, false) == HartMaster::kOk;
+    if (!ok && Stopped())
+        return false; // the field keeps its value; the stop is no answer
     if (ok)
         Answered();
     {
@@ -477,6 +515,8 @@ bool SensorHartInterface::StepTagDescriptorDate()
     if (Stopped())
         return false;
     const bool ok = master.ReadTagDescriptorDate(LongAddress(), lastTagDescriptorDate, false) == HartMaster::kOk;
+    if (!ok && Stopped())
+        return false; // the field keeps its value; the stop is no answer
     std::string tag;
     std::string date;
     if (ok) {
@@ -511,6 +551,8 @@ bool SensorHartInterface::StepLongTag()
     // Older devices do not know command 20 and refuse it (response code 64):
     // the long tag stays empty and the reading goes on.
     const bool ok = master.ReadLongTag(LongAddress(), lastLongTag, false) == HartMaster::kOk;
+    if (!ok && Stopped())
+        return false; // the field keeps its value; the stop is no answer
     if (ok)
         Answered();
     {
@@ -529,6 +571,8 @@ bool SensorHartInterface::StepMessage()
     if (Stopped())
         return false;
     const bool ok = master.ReadMessage(LongAddress(), lastMessage, false) == HartMaster::kOk;
+    if (!ok && Stopped())
+        return false; // the field keeps its value; the stop is no answer
     if (ok)
         Answered();
     {
@@ -547,6 +591,8 @@ bool SensorHartInterface::StepTransducer()
     if (Stopped())
         return false;
     const bool ok = master.ReadTransducerInfo(LongAddress(), lastTransducerInfo, false) == HartMaster::kOk;
+    if (!ok && Stopped())
+        return false; // the field keeps its value; the stop is no answer
     std::string upper;
     if (ok) {
         Answered();

@@ -10,6 +10,7 @@
 #include "HartParameters.h"
 #include "IConnector.h"
 #include "ITimeSource.h"
+#include "LineLink.h"
 #include "ManualResetEvent.h"
 #include "TCriticalSection.h"
 
@@ -48,6 +49,9 @@ public:
     virtual void NotifyDataChanged() {}
     virtual void NotifyNotice() {}
     virtual void NotifyProgress(std::uint8_t value) { (void)value; }
+    // The modem line under the running poll was lost, is waited for under
+    // another cause, or came back (CopyHartLink says which).
+    virtual void NotifyHartLinkChanged() {}
     virtual void SetHartAddress(std::uint8_t value) { (void)value; }
 
     // A class that overrides the notification operations must stop the task
@@ -83,6 +87,8 @@ public:
 
     void CopyHartParameters(HartParameters& out);
     std::uint32_t State() const { return state.load(); }
+    // How the modem line under the running (or last) poll is doing.
+    LineLinkReport CopyHartLink() const { return link_.Report(); }
     // State 2 because the user may not open the port (Linux: not in the
     // dialout group).
     bool PortPermissionDenied() const { return portPermissionDenied_.load(); }
@@ -157,6 +163,9 @@ private:
     // Steps: true to go on, false when the task has ended (stopped, or the
     // device is gone and the state says so).
     bool Stopped();
+    // After one poll cycle (LineLink::Mark before it): false when the task
+    // must end, because a stop came while a lost line was waited for.
+    bool AfterPollCycle(const LineLink::CycleMark& mark);
     bool StepSearchAddress();
     bool StepIdentity();
     bool StepPrimaryValue();
@@ -172,5 +181,6 @@ private:
 
     std::atomic<std::thread::id> workerId_{};
     std::atomic<bool> portPermissionDenied_{false};
+    LineLink link_{LineLink::Line::Hart};
     FixedCurrentRecord fixedRecord_;   // under `lock`
 };

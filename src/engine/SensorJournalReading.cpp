@@ -89,6 +89,8 @@ int SensorModbusInterface::ReadJournalBlock(Journal which, std::uint32_t start, 
         TCsLock lock(dataLock_);
         stored = Buffer(which).StoreRecords(start, data, count);
     }
+    if (!stored && rc != ModbusMaster::kOk && StopRequested())
+        return 0; // ended by a stop, not by the device: the records read stay as they are
     if (!stored) {
         state_ = kFailed;
         NotifyTaskEvent();

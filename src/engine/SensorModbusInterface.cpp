@@ -4,7 +4,10 @@
 #include "SensorKind.h"
 #include "TCsLock.h"
 
-SensorModbusInterface::SensorModbusInterface() : time_(&SystemTimeSource()) {}
+SensorModbusInterface::SensorModbusInterface() : time_(&SystemTimeSource())
+{
+    master_.SetStopEvent(&stopEvent_);
+}
 
 SensorModbusInterface::~SensorModbusInterface()
 {
@@ -58,7 +61,10 @@ bool SensorModbusInterface::Open(int port, bool resetRecords)
         state_ = kPortUnavailable;
         return false;
     }
-    return Open(std::move(connector), resetRecords);
+    const bool opened = Open(std::move(connector), resetRecords);
+    if (opened)
+        link_.Reset(port);
+    return opened;
 }
 
 bool SensorModbusInterface::Open(std::unique_ptr<IConnector> connector, bool resetRecords)
@@ -67,12 +73,28 @@ bool SensorModbusInterface::Open(std::unique_ptr<IConnector> connector, bool res
     if (resetRecords)
         ForgetSensor(true);
     master_.Close();
+    link_.Reset(0);
     if (!master_.Open(std::move(connector))) {
         state_ = kPortUnavailable;
         return false;
     }
     state_ = kReady;
     return true;
+}
+
+// --- a lost line ----------------------------------------------------------------
+
+bool SensorModbusInterface::AfterPollCycle(const LineLink::CycleMark& mark)
+{
+    if (StopRequested())
+        return false;
+    const auto notify = [this] { NotifyLineLinkChanged(); };
+    if (!link_.MustWait(mark, master_.Watch(), notify))
+        return true;
+    if (link_.Await<ModbusComConnector>(master_, stopEvent_, notify))
+        return true;
+    state_ = kReady;
+    return false;
 }
 
 void SensorModbusInterface::Close()
@@ -458,9 +480,12 @@ void SensorModbusInterface::TaskMonitoring()
             state_ = kReady;
             return;
         }
+        const LineLink::CycleMark mark = LineLink::Mark(master_.Watch());
         if (!ReadConcentration(true) || !ReadAdc() || !ReadSensorTemperature())
             return;
         if (IdKnown() && (!ReadDeviceConcentration() || !ReadDeviceClock()))
+            return;
+        if (!AfterPollCycle(mark))
             return;
     }
 }
@@ -490,7 +515,10 @@ void SensorModbusInterface::TaskDevicePolling()
             state_ = kReady;
             return;
         }
+        const LineLink::CycleMark mark = LineLink::Mark(master_.Watch());
         if (IdKnown() && (!ReadDeviceConcentration() || !ReadDeviceClock()))
+            return;
+        if (!AfterPollCycle(mark))
             return;
     }
 }
@@ -518,7 +546,10 @@ void SensorModbusInterface::TaskSensorPolling()
             state_ = kReady;
             return;
         }
+        const LineLink::CycleMark mark = LineLink::Mark(master_.Watch());
         if (!ReadConcentration(true) || !ReadAdc() || !ReadSensorTemperature())
+            return;
+        if (!AfterPollCycle(mark))
             return;
     }
 }
@@ -613,6 +644,7 @@ void SensorModbusInterface::TaskCalibrationPolling()
         if (stopEvent_.Wait(elapsed > period ? 0 : period - elapsed))
             break;
         cycleStart = time_->TickMs();
+        const LineLink::CycleMark mark = LineLink::Mark(master_.Watch());
 
         if (local.cyclic != 0) {
             if (!WriteHeater(true))
@@ -703,6 +735,10 @@ void SensorModbusInterface::TaskCalibrationPolling()
             NotifyMeasurementFileFailed();
         if (appended)
             NotifyMeasurementsChanged();
+        // The measurement file stays open across a lost line: the points
+        // after the gap follow those before it.
+        if (!AfterPollCycle(mark))
+            break;
     }
     // A stop during the heating wait or the reads would leave the heater on.
     if (heaterOn)

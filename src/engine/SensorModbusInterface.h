@@ -11,6 +11,7 @@
 #include "DeviceParameters.h"
 #include "ITimeSource.h"
 #include "JournalBuffer.h"
+#include "LineLink.h"
 #include "ManualResetEvent.h"
 #include "MeasurementFile.h"
 #include "ModbusAsciiMaster.h"
@@ -85,6 +86,9 @@ public:
     // opened or refused a line; a queued calibration point was not sent.
     virtual void NotifyMeasurementFileFailed() {}
     virtual void NotifyCalibrationNotSent() {}
+    // The line under a running poll was lost, is waited for under another
+    // cause, or came back (CopyLineLink says which).
+    virtual void NotifyLineLinkChanged() {}
 
     // What became of the measurement file since it was last opened.
     struct MeasurementFileStatus {
@@ -161,6 +165,8 @@ public:
     std::string GetMultigasChannelValue(std::size_t index);
     CalibrationPollSettings PollSettings();
     MeasurementFileStatus CopyMeasurementFileStatus();
+    // How the line under the running (or last) poll is doing.
+    LineLinkReport CopyLineLink() const { return link_.Report(); }
     CalibrationNotSentReport CopyCalibrationNotSent();
     // The file layer the measurement file is written through (tests).
     void SetFileOs(FileOs& os);
@@ -274,6 +280,9 @@ private:
     // Clears the identifiers and the sensor record (and the device record).
     void ForgetSensor(bool alsoDevice);
     bool StopRequested();
+    // After one poll cycle (LineLink::Mark before it): false when the task
+    // must end, because a stop came while a lost line was waited for.
+    bool AfterPollCycle(const LineLink::CycleMark& mark);
 
     // The tasks.
     void TaskReadAll();
@@ -362,6 +371,7 @@ private:
     // for itself.
     std::atomic<std::thread::id> workerId_{};
     ManualResetEvent stopEvent_;
+    LineLink link_{LineLink::Line::Device};
     std::string manufacturerPassword_;
     std::string calibrationPassword_;
     ITimeSource* time_;

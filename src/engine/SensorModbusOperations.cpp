@@ -25,6 +25,9 @@ bool SensorModbusInterface::StopRequested()
 
 int SensorModbusInterface::FailRequired()
 {
+    // A read a stop cut short did not fail: the task just ends.
+    if (StopRequested())
+        return 0;
     state_ = kFailed;
     NotifyTaskEvent();
     return 0;
@@ -44,6 +47,8 @@ int SensorModbusInterface::ReadTextInto(const SensorTextRead& command, TextSlot 
         return 0;
     std::string value;
     const bool ok = commands_.ReadText(command, value, retry);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -62,6 +67,8 @@ int SensorModbusInterface::ReadReadingInto(const SensorReadingRead& command, Rea
         return 0;
     SensorReading reading;
     const bool ok = commands_.ReadReading(command, reading, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         const std::vector<std::string> values(reading.values.begin(), reading.values.begin() + N);
@@ -78,6 +85,8 @@ int SensorModbusInterface::ReadFieldsInto(const SensorFieldRead& command, MultiT
         return 0;
     std::vector<std::string> fields;
     const bool ok = commands_.ReadFields(command, fields, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -95,6 +104,8 @@ int SensorModbusInterface::ReadModbusId(bool required)
         return 0;
     std::uint8_t id = 0;
     const bool ok = commands_.ReadModbusId(id, required);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     if (!ok && required) {
         idKnown_ = 0;
         return FailRequired();
@@ -119,6 +130,8 @@ int SensorModbusInterface::ReadHartId()
         return 0;
     std::uint8_t address = 0;
     const bool ok = commands_.ReadHartId(address, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -138,6 +151,8 @@ int SensorModbusInterface::ReadDaa()
         return 0;
     std::uint8_t value = 0;
     const bool ok = commands_.ReadDaa(value, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -196,6 +211,8 @@ int SensorModbusInterface::ReadConcentration(bool errorForm)
         return 0;
     std::string value;
     const bool ok = commands_.ReadText(Cmd::kConcentrationPlain, value, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -235,6 +252,8 @@ int SensorModbusInterface::ReadCoefficient(unsigned index)
         return 1;
     std::string value;
     const bool ok = commands_.ReadCoefficient(index, value, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -285,6 +304,8 @@ int SensorModbusInterface::ReadR0()
         return 0;
     std::string value;
     const bool ok = commands_.ReadText(Cmd::kR0, value, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -302,6 +323,8 @@ int SensorModbusInterface::ReadR0Pair()
         return 0;
     std::vector<std::string> fields;
     const bool ok = commands_.ReadFields(Cmd::kR0Pair, fields, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok && fields.size() >= 2)
@@ -319,6 +342,8 @@ int SensorModbusInterface::ReadMultigas()
         return 0;
     std::vector<std::string> items;
     const bool ok = commands_.ReadMultigasList(items, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     TCsLock lock(dataLock_);
     if (ok)
         multigas_.Fill(items);
@@ -341,6 +366,8 @@ int SensorModbusInterface::ReadSoftwareId()
         return 0;
     std::string value;
     const bool ok = commands_.ReadText(Cmd::kSoftwareId, value, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -389,6 +416,8 @@ int SensorModbusInterface::ReadThresholds()
         return 0;
     ModbusThresholds th;
     const bool ok = master_.ReadThresholds(slaveAddress_.load(), th, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok) {
@@ -412,6 +441,8 @@ int SensorModbusInterface::ReadEcoMode()
     const bool ok = master_.Transact(slaveAddress_.load(), 4, 2058, 2, nullptr, data, length, false) ==
                         ModbusMaster::kOk &&
                     length == 4;
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok) {
@@ -429,6 +460,8 @@ int SensorModbusInterface::ReadJournalIndices(bool required)
         return 0;
     std::array<std::uint8_t, 12> raw{};
     const bool ok = master_.ReadJournalState(slaveAddress_.load(), raw, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     if (!ok && required)
         return FailRequired();
     {
@@ -453,6 +486,8 @@ int SensorModbusInterface::ReadDeviceCalibrationDate()
         return 0;
     std::uint16_t d = 0, m = 0, y = 0;
     const bool ok = master_.ReadCalibrationDate(slaveAddress_.load(), d, m, y, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok)
@@ -469,6 +504,8 @@ int SensorModbusInterface::ReadDeviceConcentration()
         return 0;
     float value = 0.0f;
     const bool ok = master_.ReadConcentration(slaveAddress_.load(), value, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok) {
@@ -487,6 +524,8 @@ int SensorModbusInterface::ReadDeviceClock()
         return 0;
     std::uint32_t seconds = 0;
     const bool ok = master_.ReadClock(slaveAddress_.load(), seconds, false);
+    if (!ok && StopRequested())
+        return 0; // the field keeps its value; the stop is no answer
     {
         TCsLock lock(dataLock_);
         if (ok) {
@@ -597,6 +636,7 @@ void SensorModbusInterface::SwitchHeaterOffAfterStop()
         sensor_.heater.Clear();
     }
     std::string held;
+    StopShield<ModbusAsciiMaster> shield(master_);
     if (commands_.WriteText(Cmd::kWriteHeater, password, "0", held, false)) {
         TCsLock lock(dataLock_);
         sensor_.heater.Store(held);
@@ -794,5 +834,7 @@ int SensorModbusInterface::ReadLogLine(SensorLogFields& fields, bool& ok)
     if (StopRequested())
         return 0;
     ok = commands_.ReadLogRecord(CalibrationPassword(), fields);
+    if (!ok && StopRequested())
+        return 0;
     return 1;
 }

@@ -6,6 +6,7 @@
 
 #include "Engine.h"
 #include "ForwardKey.h"
+#include "LinkNotice.h"
 #include "NotificationIds.h"
 #include "ParameterListCtrl.h"
 #include "PortTexts.h"
@@ -29,12 +30,21 @@ ParameterPage::ParameterPage(Engine& engine, WindowRegistry& windows, QWidget* p
     // engine, and that must not count as a request.
     connect(pollingToggle_, &QPushButton::clicked, this, &ParameterPage::OnPollingClicked);
 
+    linkNotice_ = new LinkNotice(this);
+
     buttonRow_ = new QHBoxLayout;
     buttonRow_->addWidget(readButton_);
     buttonRow_->addWidget(pollingToggle_);
     buttonRow_->addStretch(1);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(linkNotice_);
     layout->addLayout(buttonRow_);
+}
+
+std::uint32_t ParameterPage::LinkNotification() const
+{
+    return pollingMode_ == Engine::kModeHartPolling ? NotificationId::HartLinkChanged
+                                                    : NotificationId::LineLinkChanged;
 }
 
 void ParameterPage::SetList(ParameterListCtrl* list)
@@ -50,8 +60,10 @@ void ParameterPage::OnActivate()
     RefreshList();
     UpdateButtons();
     SetPollingOn(false);
+    linkNotice_->Clear();
     Register(NotificationId::ModeChanged);
     Register(NotificationId::LineTaskEvent);
+    Register(LinkNotification());
     for (std::uint32_t id : dataNotifications_)
         Register(id);
 }
@@ -70,6 +82,9 @@ void ParameterPage::OnModeChanged(int oldMode, int newMode)
 {
     if (oldMode == pollingMode_ || newMode == pollingMode_)
         SetPollingOn(newMode == pollingMode_);
+    // A poll that ended takes what was said of its line with it.
+    if (oldMode == pollingMode_ && newMode != pollingMode_)
+        linkNotice_->Clear();
 }
 
 void ParameterPage::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -89,6 +104,12 @@ void ParameterPage::OnWindowMessage(std::uint32_t message, std::uintptr_t wParam
         return;
     case ParameterListCtrl::WM_EDITS_CHANGED:
         UpdateButtons();
+        return;
+    case NotificationId::LineLinkChanged:
+    case NotificationId::HartLinkChanged:
+        if (message == LinkNotification() && engine().mode == pollingMode_)
+            linkNotice_->Show(pollingMode_ == Engine::kModeHartPolling ? engine().CopyHartLink()
+                                                                       : engine().CopyLineLink());
         return;
     default:
         for (std::uint32_t id : dataNotifications_)

@@ -8,6 +8,7 @@
 
 class ParameterListCtrl;
 class QHBoxLayout;
+class LinkNotice;
 class QPushButton;
 
 // What the parameter pages share around their list: "Прочитать (F2)", the
@@ -22,6 +23,9 @@ public:
     QPushButton* ReadButton() const { return readButton_; }
     QPushButton* PollingToggle() const { return pollingToggle_; }
     bool PollingOn() const { return pollingOn_; }
+    // What became of the line under the page's poll: lost and waited for,
+    // or back. Hidden while there is nothing to say.
+    LinkNotice* LinkNoticeLabel() const { return linkNotice_; }
 
     // F2 acts as "Прочитать (F2)".
     void OnForwardKey(int key) override;
@@ -66,10 +70,13 @@ protected:
 
 private:
     void OnPollingClicked(bool checked);
+    // The notification of the line this page polls on.
+    std::uint32_t LinkNotification() const;
 
     QPushButton* readButton_ = nullptr;
     QPushButton* pollingToggle_ = nullptr;
     QHBoxLayout* buttonRow_ = nullptr;
+    LinkNotice* linkNotice_ = nullptr;
     ParameterListCtrl* list_ = nullptr;
     const int pollingMode_;
     const std::vector<std::uint32_t> dataNotifications_;

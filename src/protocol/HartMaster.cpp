@@ -58,6 +58,7 @@ bool HartMaster::Open(std::unique_ptr<IConnector> connector)
     if (connector_ || !connector)
         return false;
     connector_ = std::move(connector);
+    connector_->SetStopEvent(watch_.StopEvent());
     replyPollCount_ = kReplyPollCount;
     preambleCount_ = kPreambleCount;
     primaryMaster_ = true;
@@ -70,6 +71,13 @@ void HartMaster::Close()
         connector_->Close();
         connector_.reset();
     }
+}
+
+void HartMaster::SetStopEvent(const ManualResetEvent* stop)
+{
+    watch_.SetStopEvent(stop);
+    if (connector_)
+        connector_->SetStopEvent(stop);
 }
 
 void HartMaster::SetTimeSource(ITimeSource* time)
@@ -192,18 +200,26 @@ std::uint8_t HartMaster::Transact(bool longAddress, std::uint16_t deviceType, st
         check ^= transmit_[k];
     transmit_.push_back(check);
 
+    watch_.CountExchange();
     const int tries = retry ? 3 : 1;
     for (int attempt = 0; attempt < tries; ++attempt) {
-        if (!connector_->Write(0, transmit_.data(), static_cast<int>(transmit_.size())))
+        if (watch_.StopRequested())
             return kFailed;
+        if (!connector_->Write(0, transmit_.data(), static_cast<int>(transmit_.size()))) {
+            watch_.NoteConnectorFailure();
+            return kFailed;
+        }
         receive_.assign(kExpectedReplySize, 0);
         int held = 0;
         for (int cycle = 0; cycle < replyPollCount_; ++cycle) {
             if (held < kExpectedReplySize) {
-                time_->SleepMs(kCycleSleepMs);
-                int got = 0;
-                if (!connector_->Read(0, receive_.data() + held, kExpectedReplySize - held, got))
+                if (watch_.Pause(*time_, kCycleSleepMs))
                     return kFailed;
+                int got = 0;
+                if (!connector_->Read(0, receive_.data() + held, kExpectedReplySize - held, got)) {
+                    watch_.NoteConnectorFailure();
+                    return kFailed;
+                }
                 if (got > 0 && got <= kExpectedReplySize - held)
                     held += got;
             }
@@ -213,6 +229,7 @@ std::uint8_t HartMaster::Transact(bool longAddress, std::uint16_t deviceType, st
             int length = 0;
             const int v = Validate(receive_.data(), held, code, status, offset, length);
             if (v == kComplete) {
+                watch_.CountAnswer();
                 // Every non-zero response code, warnings included, is the
                 // device's refusal: returned at once, never retried.
                 deviceStatus = status;
@@ -224,7 +241,8 @@ std::uint8_t HartMaster::Transact(bool longAddress, std::uint16_t deviceType, st
             if (v != kIncomplete)
                 break;
         }
-        time_->SleepMs(kRetrySleepMs);
+        if (watch_.Pause(*time_, kRetrySleepMs))
+            return kFailed;
         connector_->PurgeInput();
     }
     return kFailed;

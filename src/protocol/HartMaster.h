@@ -8,6 +8,7 @@
 
 #include "IConnector.h"
 #include "ITimeSource.h"
+#include "LineWatch.h"
 
 // How a request reaches one field device: by polling address (short frame)
 // or by its unique identifier (long frame).
@@ -97,6 +98,13 @@ public:
     void Close();
     bool IsOpen() const { return connector_ != nullptr; }
 
+    // The driving worker's stop event (nullptr: none): a stop ends the
+    // running exchange at once, without its retries, and it counts neither
+    // as an answer nor as a line failure. Kept across Close and Open.
+    void SetStopEvent(const ManualResetEvent* stop);
+    const LineWatch& Watch() const { return watch_; }
+    LineWatch& Watch() { return watch_; }
+
     void SetTimeSource(ITimeSource* time);
 
     std::uint8_t Transact(bool longAddress, std::uint16_t deviceType, std::uint32_t deviceIdOrPollingAddress,
@@ -135,6 +143,7 @@ private:
                          int minimumData, const std::uint8_t*& response, bool retry);
 
     std::unique_ptr<IConnector> connector_;
+    LineWatch watch_;
     int replyPollCount_ = 0;
     int preambleCount_ = 0;
     bool primaryMaster_ = true;

@@ -45,19 +45,23 @@ std::uint8_t ModbusAsciiMaster::Exchange(const std::string& command, bool retry,
     transmit_.push_back('\r');
     transmit_.push_back('\n');
 
+    watch_.CountExchange();
     const int tries = retry ? 3 : 1;
     for (int attempt = 0; attempt < tries; ++attempt) {
-        if (!connector_->Write(0, transmit_.data(), static_cast<int>(transmit_.size())))
+        if (watch_.StopRequested())
             return kLineFailed;
+        if (!connector_->Write(0, transmit_.data(), static_cast<int>(transmit_.size())))
+            return ConnectorFailed();
         receive_.clear();
         int held = 0;
         for (int cycle = 0; cycle < replyPollCount_; ++cycle) {
             if (held < kLineBufferSize) {
                 receive_.resize(kLineBufferSize);
-                time_->SleepMs(kCycleSleepMs);
+                if (watch_.Pause(*time_, kCycleSleepMs))
+                    return kLineFailed;
                 int got = 0;
                 if (!connector_->Read(0, receive_.data() + held, kLineBufferSize - held, got))
-                    return kLineFailed;
+                    return ConnectorFailed();
                 if (got > 0 && got <= kLineBufferSize - held)
                     held += got;
             }
@@ -68,11 +72,13 @@ std::uint8_t ModbusAsciiMaster::Exchange(const std::string& command, bool retry,
                 const std::size_t length = static_cast<std::size_t>(held - 2);
                 const void* nul = std::memchr(text, '\0', length);
                 answer.assign(text, nul != nullptr ? static_cast<const char*>(nul) - text : length);
+                watch_.CountAnswer();
                 return kOk;
             }
         }
         // A late answer to this try is dropped before the command goes again.
-        time_->SleepMs(kRetrySleepMs);
+        if (watch_.Pause(*time_, kRetrySleepMs))
+            return kLineFailed;
         connector_->PurgeInput();
     }
     return kNoAnswer;

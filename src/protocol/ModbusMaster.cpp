@@ -48,6 +48,7 @@ bool ModbusMaster::Open(int portNumber)
     if (!connector->Open(portNumber))
         return false;
     connector_ = std::move(connector);
+    connector_->SetStopEvent(watch_.StopEvent());
     replyPollCount_ = kReplyPollCount;
     return true;
 }
@@ -57,6 +58,7 @@ bool ModbusMaster::Open(std::unique_ptr<IConnector> connector)
     if (connector_ || !connector)
         return false;
     connector_ = std::move(connector);
+    connector_->SetStopEvent(watch_.StopEvent());
     replyPollCount_ = kReplyPollCount;
     return true;
 }
@@ -67,6 +69,19 @@ void ModbusMaster::Close()
         connector_->Close();
         connector_.reset();
     }
+}
+
+void ModbusMaster::SetStopEvent(const ManualResetEvent* stop)
+{
+    watch_.SetStopEvent(stop);
+    if (connector_)
+        connector_->SetStopEvent(stop);
+}
+
+std::uint8_t ModbusMaster::ConnectorFailed()
+{
+    watch_.NoteConnectorFailure();
+    return kLineFailed;
 }
 
 void ModbusMaster::SetTimeSource(ITimeSource* time)
@@ -141,25 +156,31 @@ std::uint8_t ModbusMaster::Transact(std::uint8_t unit, std::uint8_t function, st
     }
     PutCrc(transmit_);
 
+    watch_.CountExchange();
     const int tries = retry ? 3 : 1;
     for (int attempt = 0; attempt < tries; ++attempt) {
-        if (!connector_->Write(unit, transmit_.data(), static_cast<int>(transmit_.size())))
+        if (watch_.StopRequested())
             return kLineFailed;
+        if (!connector_->Write(unit, transmit_.data(), static_cast<int>(transmit_.size())))
+            return ConnectorFailed();
         receive_.assign(static_cast<std::size_t>(expected), 0);
         int held = 0;
         for (int cycle = 0; cycle < replyPollCount_; ++cycle) {
             if (held < expected) {
-                time_->SleepMs(kCycleSleepMs);
+                if (watch_.Pause(*time_, kCycleSleepMs))
+                    return kLineFailed;
                 int got = 0;
                 // Never more than the normal answer's length: an exception
                 // answer is shorter and comes in when the read times out.
                 if (!connector_->Read(unit, receive_.data() + held, expected - held, got))
-                    return kLineFailed;
+                    return ConnectorFailed();
                 if (got > 0 && got <= expected - held)
                     held += got;
             }
             std::uint8_t exception = 0;
             const int status = ValidateFrame(receive_.data(), held, unit, function, address, count, exception);
+            if (status == kComplete || status == kCompleteException)
+                watch_.CountAnswer();
             if (status == kComplete) {
                 if (function == 4) {
                     response = receive_.data() + 3;
@@ -177,7 +198,8 @@ std::uint8_t ModbusMaster::Transact(std::uint8_t unit, std::uint8_t function, st
             if (status != kTooShort && status != kIncomplete)
                 break;
         }
-        time_->SleepMs(kRetrySleepMs);
+        if (watch_.Pause(*time_, kRetrySleepMs))
+            return kLineFailed;
         connector_->PurgeInput();
     }
     return kNoAnswer;

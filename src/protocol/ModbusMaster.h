@@ -8,6 +8,7 @@
 
 #include "IConnector.h"
 #include "ITimeSource.h"
+#include "LineWatch.h"
 
 // The detector's thresholds block (registers 2052..2057).
 struct ModbusThresholds {
@@ -62,6 +63,13 @@ public:
     void SetTimeSource(ITimeSource* time);
     ITimeSource& Time() const { return *time_; }
 
+    // The driving worker's stop event (nullptr: none): a stop ends the
+    // running exchange at once, without its retries, and it counts neither
+    // as an answer nor as a line failure. Kept across Close and Open.
+    void SetStopEvent(const ManualResetEvent* stop);
+    const LineWatch& Watch() const { return watch_; }
+    LineWatch& Watch() { return watch_; }
+
     // One Modbus transaction. Function 4 reads `count` registers from
     // `address`; function 6 writes the two bytes at `data` (wire order) to
     // `address`. On success with function 4, `response` points at the register
@@ -93,7 +101,11 @@ protected:
                    const std::uint8_t*& data);
     bool ReadSwappedText(std::uint8_t unit, std::uint16_t address, std::uint16_t count, std::string& text, bool retry);
 
+    // kLineFailed for a connector that failed; a stop is marked apart.
+    std::uint8_t ConnectorFailed();
+
     std::unique_ptr<IConnector> connector_;
+    LineWatch watch_;
     int replyPollCount_ = 0;
     std::vector<std::uint8_t> transmit_;
     std::vector<std::uint8_t> receive_;

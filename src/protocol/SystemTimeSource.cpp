@@ -12,6 +12,15 @@ public:
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
 
+    bool SleepOrStop(std::uint32_t ms, const ManualResetEvent* stop) override
+    {
+        if (stop == nullptr) {
+            SleepMs(ms);
+            return false;
+        }
+        return stop->Wait(ms);
+    }
+
     std::uint32_t TickMs() override
     {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(

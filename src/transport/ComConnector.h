@@ -4,6 +4,7 @@
 
 #include "IConnector.h"
 #include "LineSettings.h"
+#include "ManualResetEvent.h"
 
 // The shared serial connector: exclusive open of a COM port by number, the
 // line settings and read timeouts of the line, synchronous reads and writes,
@@ -27,6 +28,7 @@ public:
     bool Write(int unit, const std::uint8_t* data, int length) override;
     bool Read(int unit, std::uint8_t* buffer, int capacity, int& count) override;
     void PurgeInput() override;
+    void SetStopEvent(const ManualResetEvent* stop) override;
 
     bool IsOpen() const { return handle_ != kInvalidHandle; }
 
@@ -56,6 +58,9 @@ protected:
     bool OpenPort(int portNumber, const LineSettings& settings);
 
 private:
+    bool StopSet() const;
+
     std::intptr_t handle_ = kInvalidHandle;
     OpenError lastOpenError_ = OpenError::None;
+    const ManualResetEvent* stop_ = nullptr;
 };

@@ -29,6 +29,12 @@ constexpr int kWriteStallMs = 2000;
 
 int Fd(std::intptr_t h) { return static_cast<int>(h); }
 
+// The stop event's descriptor, or -1 (poll skips a negative descriptor).
+int StopFd(const ManualResetEvent* stop)
+{
+    return stop != nullptr ? static_cast<int>(stop->NativeWaitHandle()) : -1;
+}
+
 speed_t BaudConstant(unsigned baud)
 {
     switch (baud) {
@@ -194,7 +200,7 @@ void ComConnector::Close()
 bool ComConnector::Write(int unit, const std::uint8_t* data, int length)
 {
     (void)unit;
-    if (handle_ == kInvalidHandle || length < 0 || (length > 0 && data == nullptr))
+    if (handle_ == kInvalidHandle || length < 0 || (length > 0 && data == nullptr) || StopSet())
         return false;
     const int fd = Fd(handle_);
     int written = 0;
@@ -207,11 +213,11 @@ bool ComConnector::Write(int unit, const std::uint8_t* data, int length)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            const int r = ::poll(&p, 1, kWriteStallMs);
+            pollfd p[2] = {{fd, POLLOUT, 0}, {StopFd(stop_), POLLIN, 0}};
+            const int r = ::poll(p, 2, kWriteStallMs);
             if (r < 0 && errno == EINTR)
                 continue;
-            if (r <= 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+            if (r <= 0 || (p[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0 || (p[1].revents & POLLIN) != 0)
                 return false;
             continue;
         }
@@ -226,6 +232,8 @@ bool ComConnector::Read(int unit, std::uint8_t* buffer, int capacity, int& count
     count = 0;
     if (handle_ == kInvalidHandle || capacity < 0 || (capacity > 0 && buffer == nullptr))
         return false;
+    if (StopSet())
+        return false;
     if (capacity == 0)
         return true;
 
@@ -238,8 +246,8 @@ bool ComConnector::Read(int unit, std::uint8_t* buffer, int capacity, int& count
         if (got > 0)
             waitMs = totalLeft < kReadIntervalMs ? totalLeft : kReadIntervalMs;
 
-        pollfd p{fd, POLLIN, 0};
-        const int r = ::poll(&p, 1, waitMs);
+        pollfd fds[2] = {{fd, POLLIN, 0}, {StopFd(stop_), POLLIN, 0}};
+        const int r = ::poll(fds, 2, waitMs);
         if (r < 0) {
             if (errno == EINTR)
                 continue;
@@ -247,6 +255,11 @@ bool ComConnector::Read(int unit, std::uint8_t* buffer, int capacity, int& count
         }
         if (r == 0)
             break;  // the total timeout ran out, or the line went quiet after bytes came
+        // A stop ends the read at once; what came is dropped with it, as the
+        // exchange it belonged to is abandoned.
+        if ((fds[1].revents & POLLIN) != 0)
+            return false;
+        const pollfd& p = fds[0];
         if ((p.revents & POLLIN) != 0) {
             const ssize_t n = ::read(fd, buffer + got, static_cast<size_t>(capacity - got));
             if (n > 0) {
@@ -264,6 +277,16 @@ bool ComConnector::Read(int unit, std::uint8_t* buffer, int capacity, int& count
     }
     count = got;
     return true;
+}
+
+void ComConnector::SetStopEvent(const ManualResetEvent* stop)
+{
+    stop_ = stop;
+}
+
+bool ComConnector::StopSet() const
+{
+    return stop_ != nullptr && stop_->IsSet();
 }
 
 void ComConnector::PurgeInput()

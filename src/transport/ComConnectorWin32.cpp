@@ -55,6 +55,19 @@ namespace {
 
 HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+// While a stop event is attached, one ReadFile waits at most this long, so
+// that the event is looked at between slices; the line's own total timeout
+// (1 ms per requested byte) is kept by the loop around the slices.
+constexpr DWORD kStopSliceMs = 20;
+
+COMMTIMEOUTS SlicedTimeouts()
+{
+    COMMTIMEOUTS t = MakeWin32Timeouts();
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = kStopSliceMs;
+    return t;
+}
+
 bool ApplyLineSettings(HANDLE h, const LineSettings& s)
 {
     DCB dcb;
@@ -97,6 +110,10 @@ bool ComConnector::OpenPort(int portNumber, const LineSettings& settings)
     }
     PurgeComm(h, PURGE_TXCLEAR | PURGE_RXCLEAR);
     handle_ = reinterpret_cast<std::intptr_t>(h);
+    if (stop_ != nullptr) {
+        COMMTIMEOUTS t = SlicedTimeouts();
+        SetCommTimeouts(h, &t);
+    }
     lastOpenError_ = OpenError::None;
     return true;
 }
@@ -125,7 +142,7 @@ void ComConnector::Close()
 bool ComConnector::Write(int unit, const std::uint8_t* data, int length)
 {
     (void)unit;
-    if (handle_ == kInvalidHandle || length < 0)
+    if (handle_ == kInvalidHandle || length < 0 || StopSet())
         return false;
     DWORD written = 0;
     if (!WriteFile(H(handle_), data, static_cast<DWORD>(length), &written, nullptr))
@@ -137,13 +154,47 @@ bool ComConnector::Read(int unit, std::uint8_t* buffer, int capacity, int& count
 {
     (void)unit;
     count = 0;
-    if (handle_ == kInvalidHandle || capacity < 0)
+    if (handle_ == kInvalidHandle || capacity < 0 || StopSet())
         return false;
-    DWORD got = 0;
-    if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(capacity), &got, nullptr))
-        return false;
-    count = static_cast<int>(got);
-    return true;
+    if (stop_ == nullptr) {
+        DWORD got = 0;
+        if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(capacity), &got, nullptr))
+            return false;
+        count = static_cast<int>(got);
+        return true;
+    }
+    // Slices of at most 20 ms until bytes came (the 2 ms gap after them
+    // ends a slice early), the total timeout ran out, or the stop is set.
+    // Overlapped reads would wait on the event directly, but not every
+    // serial driver (nor Wine) completes them the same way.
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(capacity);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(H(handle_), buffer, static_cast<DWORD>(capacity), &got, nullptr))
+            return false;
+        if (StopSet())
+            return false;
+        if (got > 0 || capacity == 0) {
+            count = static_cast<int>(got);
+            return true;
+        }
+        if (GetTickCount64() >= deadline)
+            return true;
+    }
+}
+
+void ComConnector::SetStopEvent(const ManualResetEvent* stop)
+{
+    stop_ = stop;
+    if (handle_ != kInvalidHandle) {
+        COMMTIMEOUTS t = stop_ != nullptr ? SlicedTimeouts() : MakeWin32Timeouts();
+        SetCommTimeouts(H(handle_), &t);
+    }
+}
+
+bool ComConnector::StopSet() const
+{
+    return stop_ != nullptr && stop_->IsSet();
 }
 
 void ComConnector::PurgeInput()

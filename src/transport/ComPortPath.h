@@ -15,3 +15,12 @@ std::string ComPortFolder();
 
 // True when ComPortPath(portNumber) comes from a link in the port folder.
 bool ComPortIsLinked(int portNumber);
+
+// Whether the device behind a path ComPortPath gave is there now: false once
+// a USB adapter was pulled (its device node, or the link's target, is gone).
+bool ComPathPresent(const std::string& path);
+
+// The device the port leads to, as the engineer knows it: the target of the
+// program's link or the system device (/dev/ttyUSB0, /dev/pts/3) on Linux,
+// "COMn" on Windows; empty when there is none now.
+std::string ComPortTarget(int portNumber);

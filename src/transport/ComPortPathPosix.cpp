@@ -36,3 +36,23 @@ std::string ComPortPath(int portNumber)
         return LinkPath(portNumber);
     return "/dev/ttyS" + std::to_string(portNumber - 1);
 }
+
+bool ComPathPresent(const std::string& path)
+{
+    // stat follows a link: a link whose pseudo-terminal or adapter is gone
+    // counts as absent.
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+std::string ComPortTarget(int portNumber)
+{
+    if (portNumber < 1)
+        return {};
+    char* resolved = ::realpath(ComPortPath(portNumber).c_str(), nullptr);
+    if (resolved == nullptr)
+        return {};
+    std::string out(resolved);
+    std::free(resolved);
+    return out;
+}

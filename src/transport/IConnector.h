@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class ManualResetEvent;
+
 // Byte transport to one serial line. The protocol masters do all framing,
 // timing and retrying; a connector only moves bytes.
 //
@@ -35,4 +37,9 @@ public:
 
     // Drops input that has arrived but not been read (a late or partial answer).
     virtual void PurgeInput() {}
+
+    // The worker's stop event (nullptr: none). While it is set, a blocking
+    // Read or Write returns at once with false and count 0; the caller tells
+    // that from a line failure by the event itself.
+    virtual void SetStopEvent(const ManualResetEvent* stop) { (void)stop; }
 };

@@ -19,6 +19,7 @@
 #include "DialogUnits.h"
 #include "Engine.h"
 #include "FittedTextBox.h"
+#include "LinkNotice.h"
 #include "ForwardKey.h"
 #include "GraphWnd.h"
 #include "IntdlgElchem.h"
@@ -242,6 +243,7 @@ void CalibrationDialog::BuildControls()
     status_->setObjectName(QStringLiteral("StatusLine"));
     status_->setWordWrap(true);
     status_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    linkNotice_ = new LinkNotice(this);
 
     // Sensor line and "Канал" on top; the settings panel, the graph and the
     // poll options in the middle; the calibration panel and the page's
@@ -275,6 +277,7 @@ void CalibrationDialog::BuildControls()
     layout->addLayout(top);
     layout->addLayout(middle, 1);
     layout->addLayout(bottom);
+    layout->addWidget(linkNotice_);
     layout->addWidget(status_);
 
     connect(rereadButton_, &QPushButton::clicked, this, &CalibrationDialog::OnRereadAll);
@@ -638,6 +641,8 @@ void CalibrationDialog::OnActivate()
     Register(NotificationId::SensorParametersChanged);
     Register(NotificationId::MeasurementsChanged);
     Register(NotificationId::MeasurementFileFailed);
+    Register(NotificationId::LineLinkChanged);
+    linkNotice_->Clear();
     if (moreWasOpen_)
         OnMore();
     if (channelWasOpen_)
@@ -681,6 +686,9 @@ void CalibrationDialog::OnDeactivate()
 void CalibrationDialog::OnModeChanged(int oldMode, int newMode)
 {
     UpdateControls();
+    // A poll that ended takes what was said of its line with it.
+    if (oldMode == Engine::kModeCalibrationPolling && newMode != oldMode)
+        linkNotice_->Clear();
     if ((oldMode == Engine::kModeReadCalibrationSet || oldMode == Engine::kModeReread ||
          oldMode == Engine::kModeWrite) &&
         newMode == Engine::kModeIdle) {
@@ -712,6 +720,10 @@ void CalibrationDialog::OnWindowMessage(std::uint32_t message, std::uintptr_t wP
         return;
     case NotificationId::MeasurementFileFailed:
         ShowMeasurementFileTrouble();
+        return;
+    case NotificationId::LineLinkChanged:
+        if (engine().mode == Engine::kModeCalibrationPolling)
+            linkNotice_->Show(engine().CopyLineLink());
         return;
     case WM_CALIB_MORE_CHANGED:
         if (wParam & kMoreReadChanged)

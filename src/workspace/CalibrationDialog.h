@@ -33,6 +33,7 @@ class WorkspacePanel;
 // depends on the sensor's kind lives in the panels and dialogs it creates
 // once and shows by the kind. It composes the calibration poll's settings
 // from its controls and hands them to the engine; it never touches a line.
+class LinkNotice;
 class CalibrationDialog : public TabPage {
     Q_OBJECT
 public:
@@ -148,6 +149,7 @@ private:
     QPushButton* factorySave_ = nullptr;
     QPushButton* logButton_ = nullptr;
     QLabel* status_ = nullptr;
+    LinkNotice* linkNotice_ = nullptr;
     FittedTextBox* sensorLine_ = nullptr;
     FittedTextBox* concentrationBox_ = nullptr;
     GraphWnd* graph_ = nullptr;

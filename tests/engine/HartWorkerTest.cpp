@@ -619,7 +619,8 @@ TEST_F(HartWorkerTest, MonitoringReadsOnceThenRepeatsAndAStopEndsItWithoutAnEven
     EXPECT_EQ(worker_.events, 1);
 }
 
-// A stop request is seen by the next step, wherever the task is.
+// A stop request is seen by the next step, wherever the task is, and a
+// request not yet on the line when the stop comes is not sent at all.
 TEST_F(HartWorkerTest, StopEndsTheTaskAtTheNextStepWithoutAnEvent)
 {
     struct Case {
@@ -631,7 +632,8 @@ TEST_F(HartWorkerTest, StopEndsTheTaskAtTheNextStepWithoutAnEvent)
         std::vector<std::uint8_t> commands;
     };
     const std::vector<Case> cases = {
-        {"search, after address 2", SensorHartInterface::kReadingAll, 255, 2, 0, {0, 0, 0}},
+        // Stopped while address 2 is announced: its request never goes out.
+        {"search, at address 2", SensorHartInterface::kReadingAll, 255, 2, 0, {0, 0}},
         {"read all, after the tag", SensorHartInterface::kReadingAll, 5, -1, 3, {0, 7, 13}},
         {"monitoring, after the transducer", SensorHartInterface::kMonitoring, 5, -1, 6, {0, 7, 13, 20, 12, 14}},
         {"loop current, after identity", SensorHartInterface::kLoopCurrent, 5, -1, 1, {0}},
