@@ -58,8 +58,8 @@ std::optional<LineFault> LineFault::Parse(std::string_view faultText, std::strin
         if (args > 2 || (args >= 1 && !ParseCount(tokens[1], 2, 256, f.pieces))
             || (args == 2 && !ParseCount(tokens[2], 0, 60000, f.gapMs)))
             return bad("needs a piece count of 2 to 256 and a gap in milliseconds");
-    } else if (name == "garbage") {
-        f.kind = Kind::Garbage;
+    } else if (name == "garbage" || name == "garbage-only") {
+        f.kind = name == "garbage" ? Kind::Garbage : Kind::GarbageOnly;
         if (args > 1)
             return bad("takes at most one text");
         if (args == 1)
@@ -83,7 +83,7 @@ std::optional<LineFault> LineFault::Parse(std::string_view faultText, std::strin
             return bad("needs an exception code of 1 to 255");
         f.exceptionCode = static_cast<std::uint8_t>(code);
     } else {
-        return bad("unknown kind (silence, late, split, garbage, wrong-keyword, bad-crc, foreign-unit, exception)");
+        return bad("unknown kind (silence, late, split, garbage, garbage-only, wrong-keyword, bad-crc, foreign-unit, exception)");
     }
     return f;
 }
@@ -99,6 +99,9 @@ void LineFault::Shape(std::vector<std::uint8_t> bytes, bool rtu, SimAnswer& answ
         break;
     case Kind::Garbage:
         bytes.insert(bytes.begin(), garbage.begin(), garbage.end());
+        break;
+    case Kind::GarbageOnly:
+        bytes = garbage;
         break;
     case Kind::WrongKeyword:
         if (rtu && bytes.size() >= 4) {
@@ -146,6 +149,24 @@ void LineFault::Shape(std::vector<std::uint8_t> bytes, bool rtu, SimAnswer& answ
     p.delayMs = firstDelay;
     p.bytes = std::move(bytes);
     answer.push_back(std::move(p));
+}
+
+bool LineFault::FramingFree() const
+{
+    switch (kind) {
+    case Kind::Silence:
+    case Kind::Late:
+    case Kind::Split:
+    case Kind::Garbage:
+    case Kind::GarbageOnly:
+        return true;
+    case Kind::WrongKeyword:
+    case Kind::BadCrc:
+    case Kind::ForeignUnit:
+    case Kind::Exception:
+        break;
+    }
+    return false;
 }
 
 SimAnswer ShapedAnswer(const std::optional<LineFault>& fault, std::vector<std::uint8_t> bytes, bool rtu)

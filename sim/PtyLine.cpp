@@ -45,18 +45,52 @@ std::string PtyLine::DefaultPortsFolder()
 }
 
 PtyLine::PtyLine(LineDevice& device, const Options& options)
-    : device_(device), options_(options), pace_(options.pace), answerDelayMs_(options.answerDelayMs)
+    : device_(device), options_(options), pace_(options.pace), answerDelayMs_(options.answerDelayMs),
+      folder_(options.portsFolder.empty() ? DefaultPortsFolder() : options.portsFolder),
+      linkPath_(folder_ + "/com" + std::to_string(options.portNumber))
 {
     if (options_.portNumber < 1)
         throw std::runtime_error("COM port number must be 1 or more, not " + std::to_string(options_.portNumber));
     if (options_.baud == 0 || options_.bitsPerByte == 0)
         throw std::runtime_error("line rate must not be zero");
+    std::lock_guard lock(plugMutex_);
+    Open();
+}
+
+PtyLine::~PtyLine()
+{
+    std::lock_guard lock(plugMutex_);
+    Close();
+}
+
+std::string PtyLine::DevicePath() const
+{
+    std::lock_guard lock(plugMutex_);
+    return devicePath_;
+}
+
+void PtyLine::Unplug()
+{
+    std::lock_guard lock(plugMutex_);
+    Close();
+}
+
+void PtyLine::Replug()
+{
+    std::lock_guard lock(plugMutex_);
+    if (!plugged_)
+        Open();
+}
+
+void PtyLine::Open()
+{
     try {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
             throw SystemError("cannot create a pseudo-terminal");
-        const char* name = ::ptsname(master_);
-        if (name == nullptr)
+        // ptsname_r: lines are plugged in from several threads.
+        char name[128];
+        if (::ptsname_r(master_, name, sizeof name) != 0)
             throw SystemError("ptsname");
         devicePath_ = name;
         // Holding one slave descriptor ourselves keeps the master from seeing
@@ -79,27 +113,30 @@ PtyLine::PtyLine(LineDevice& device, const Options& options)
         if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
             throw SystemError("pipe");
 
-        const std::string folder = options_.portsFolder.empty() ? DefaultPortsFolder() : options_.portsFolder;
         std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
+        std::filesystem::create_directories(folder_, ec);
         if (ec)
-            throw std::runtime_error("cannot create the ports folder " + folder + ": " + ec.message());
-        linkPath_ = folder + "/com" + std::to_string(options_.portNumber);
+            throw std::runtime_error("cannot create the ports folder " + folder_ + ": " + ec.message());
         std::filesystem::remove(linkPath_, ec);
         std::filesystem::create_symlink(devicePath_, linkPath_, ec);
         if (ec)
             throw std::runtime_error("cannot link " + linkPath_ + ": " + ec.message());
+        thread_ = std::thread([this] { Run(); });
     } catch (...) {
+        std::error_code ec;
+        if (!devicePath_.empty() && std::filesystem::read_symlink(linkPath_, ec) == devicePath_)
+            std::filesystem::remove(linkPath_, ec);
         CloseFd(wake_[0]);
         CloseFd(wake_[1]);
         CloseFd(slave_);
         CloseFd(master_);
+        devicePath_.clear();
         throw;
     }
-    thread_ = std::thread([this] { Run(); });
+    plugged_ = true;
 }
 
-PtyLine::~PtyLine()
+void PtyLine::Close()
 {
     if (wake_[1] >= 0) {
         const char c = 'x';
@@ -109,12 +146,16 @@ PtyLine::~PtyLine()
         thread_.join();
     std::error_code ec;
     // Only our own link: another simulator may have taken the number since.
-    if (!linkPath_.empty() && std::filesystem::read_symlink(linkPath_, ec) == devicePath_)
+    if (!devicePath_.empty() && std::filesystem::read_symlink(linkPath_, ec) == devicePath_)
         std::filesystem::remove(linkPath_, ec);
     CloseFd(wake_[0]);
     CloseFd(wake_[1]);
+    // Our slave first: once the master goes too, every descriptor a client
+    // still has of this pseudo-terminal is hung up.
     CloseFd(slave_);
     CloseFd(master_);
+    devicePath_.clear();
+    plugged_ = false;
 }
 
 void PtyLine::Run()

@@ -11,6 +11,10 @@ Simulator::Simulator(Options options)
       , hart_(std::make_unique<HartDevice>())
 #endif
 {
+    wide_[static_cast<int>(Line::Device)] = std::make_unique<LineWideFault>(*detector_);
+    if (HartLine() != nullptr)
+        wide_[static_cast<int>(Line::Hart)] = std::make_unique<LineWideFault>(*HartLine());
+    wide_[static_cast<int>(Line::Multigas)] = std::make_unique<LineWideFault>(*rack_);
     if (!options_.scenarioFile.empty())
         Apply(Scenario::FromFile(options_.scenarioFile));
     else
@@ -121,8 +125,10 @@ void Simulator::Start()
         o.idleGapMs = options_.idleGapMs;
         return o;
     };
-    // The device a line talks to: itself, or itself with its record.
-    auto device = [&](LineDevice& d, const char* name) -> LineDevice& {
+    // The device a line talks to: itself behind the line's own fault, with
+    // its record when one is kept; the record shows what the line carried.
+    auto device = [&](Line which, const char* name) -> LineDevice& {
+        LineDevice& d = *Wide(which);
         if (!transcript_)
             return d;
         recorded_.push_back(std::make_unique<RecordedLineDevice>(d, name, transcript_));
@@ -132,12 +138,12 @@ void Simulator::Start()
         if (!options_.recordFile.empty())
             transcript_ = std::make_shared<LineTranscript>(options_.recordFile);
         if (options_.devicePort)
-            deviceLine_ = std::make_unique<PtyLine>(device(*detector_, "device"), options(*options_.devicePort, 9600, 10));
+            deviceLine_ = std::make_unique<PtyLine>(device(Line::Device, "device"), options(*options_.devicePort, 9600, 10));
         if (options_.hartPort && HartLine() != nullptr)
-            hartLine_ = std::make_unique<PtyLine>(device(*HartLine(), "hart"), options(*options_.hartPort, 1200, 11));
+            hartLine_ = std::make_unique<PtyLine>(device(Line::Hart, "hart"), options(*options_.hartPort, 1200, 11));
         if (options_.multigasPort)
             multigasLine_ =
-                std::make_unique<PtyLine>(device(*rack_, "multigas"), options(*options_.multigasPort, 9600, 10));
+                std::make_unique<PtyLine>(device(Line::Multigas, "multigas"), options(*options_.multigasPort, 9600, 10));
     } catch (...) {
         Stop();
         throw;
@@ -169,4 +175,91 @@ void Simulator::SetAnswerDelay(unsigned ms)
     for (auto* l : {deviceLine_.get(), hartLine_.get(), multigasLine_.get()})
         if (l != nullptr)
             l->SetAnswerDelay(ms);
+}
+
+PtyLine* Simulator::Slot(Line which) const
+{
+    switch (which) {
+    case Line::Device:
+        return deviceLine_.get();
+    case Line::Hart:
+        return hartLine_.get();
+    case Line::Multigas:
+        return multigasLine_.get();
+    }
+    return nullptr;
+}
+
+LineWideFault* Simulator::Wide(Line which) const
+{
+    return wide_[static_cast<int>(which)].get();
+}
+
+bool Simulator::Unplug(Line which)
+{
+    PtyLine* line = Slot(which);
+    if (line == nullptr)
+        return false;
+    line->Unplug();
+    return true;
+}
+
+bool Simulator::Replug(Line which)
+{
+    PtyLine* line = Slot(which);
+    if (line == nullptr)
+        return false;
+    line->Replug();
+    return true;
+}
+
+void Simulator::UnplugAll()
+{
+    for (Line l : {Line::Device, Line::Hart, Line::Multigas})
+        Unplug(l);
+}
+
+void Simulator::ReplugAll()
+{
+    for (Line l : {Line::Device, Line::Hart, Line::Multigas})
+        Replug(l);
+}
+
+bool Simulator::SetWide(Line which, LineFault::Kind kind, bool on)
+{
+    LineWideFault* wide = Wide(which);
+    if (wide == nullptr)
+        return false;
+    if (on) {
+        LineFault f;
+        f.kind = kind;
+        wide->Set(f);
+        return true;
+    }
+    wide->Clear(kind);
+    return true;
+}
+
+bool Simulator::SetSilent(Line which, bool on)
+{
+    return SetWide(which, LineFault::Kind::Silence, on);
+}
+
+bool Simulator::SetGarbage(Line which, bool on)
+{
+    return SetWide(which, LineFault::Kind::GarbageOnly, on);
+}
+
+bool Simulator::Silent(Line which) const
+{
+    const LineWideFault* wide = Wide(which);
+    const auto armed = wide != nullptr ? wide->Armed() : std::nullopt;
+    return armed && armed->kind == LineFault::Kind::Silence;
+}
+
+bool Simulator::Garbage(Line which) const
+{
+    const LineWideFault* wide = Wide(which);
+    const auto armed = wide != nullptr ? wide->Armed() : std::nullopt;
+    return armed && armed->kind == LineFault::Kind::GarbageOnly;
 }

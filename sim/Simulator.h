@@ -10,6 +10,7 @@
 #include "MultigasRack.h"
 #include "MultigasState.h"
 #include "LineTranscript.h"
+#include "LineWideFault.h"
 #include "PtyLine.h"
 #include "Scenario.h"
 
@@ -23,6 +24,8 @@
 // COM number. Tests start it in-process; the executable wraps it.
 class Simulator {
 public:
+    enum class Line { Device, Hart, Multigas };
+
     struct Options {
         std::string portsFolder;           // empty: the per-user ports folder
         std::optional<int> devicePort;     // a line is served only when its port is given
@@ -59,7 +62,9 @@ public:
 #endif
 
     // The comN link of each line and the pseudo-terminal behind it; empty
-    // when the line is not served.
+    // when the line is not served. An unplugged line keeps its link's path
+    // (the link itself is gone) and has no pseudo-terminal; a replugged one
+    // has a new pseudo-terminal behind the same link.
     std::string DeviceLink() const { return LinkOf(deviceLine_); }
     std::string HartLink() const { return LinkOf(hartLine_); }
     std::string MultigasLink() const { return LinkOf(multigasLine_); }
@@ -68,8 +73,35 @@ public:
     std::string MultigasPty() const { return PtyOf(multigasLine_); }
 
     // The line objects, for their traffic counters; nullptr when not served.
+    // They live from Start to Stop, across unplugging and replugging.
     const PtyLine* DeviceLine() const { return deviceLine_.get(); }
     const PtyLine* HartPtyLine() const { return hartLine_.get(); }
+
+    // Pulls a line out or plugs it back in, as a USB serial adapter is
+    // pulled (see PtyLine): a program holding the port sees a hang-up, the
+    // link goes, and on replug comes back under the same COM number with
+    // the same device, its state kept. False when the line is not served.
+    // Replug throws std::runtime_error when the pseudo-terminal or the link
+    // cannot be made. Not to be called during Start or Stop.
+    bool Unplug(Line which);
+    bool Replug(Line which);
+    void UnplugAll();
+    void ReplugAll();
+    bool Served(Line which) const { return Slot(which) != nullptr; }
+    bool Plugged(Line which) const { return Slot(which) != nullptr && Slot(which)->Plugged(); }
+    // The COM number a served line is linked as; 0 when not served.
+    int PortNumber(Line which) const { return Slot(which) != nullptr ? Slot(which)->PortNumber() : 0; }
+
+    // The device on a line falls silent (it takes every request and answers
+    // none) or every answer on the line becomes garbage (00 FF 23 7E), until
+    // turned off; ahead of any fault armed by target (LineWideFault). One of
+    // the two at a time: turning one on turns the other off. Kept across
+    // unplugging, Stop and Start; may be set before Start. False for a line
+    // this build has no device for (HART).
+    bool SetSilent(Line which, bool on);
+    bool SetGarbage(Line which, bool on);
+    bool Silent(Line which) const;
+    bool Garbage(Line which) const;
 
     void SetPacing(bool pace);
     void SetAnswerDelay(unsigned ms);
@@ -86,6 +118,9 @@ public:
 
 private:
     void Apply(const Scenario& scenario);
+    PtyLine* Slot(Line which) const;
+    LineWideFault* Wide(Line which) const;
+    bool SetWide(Line which, LineFault::Kind kind, bool on);
     static std::string LinkOf(const std::unique_ptr<PtyLine>& line) { return line ? line->LinkPath() : std::string(); }
     static std::string PtyOf(const std::unique_ptr<PtyLine>& line) { return line ? line->DevicePath() : std::string(); }
 
@@ -99,6 +134,9 @@ private:
     // The record of requests and answers, and the devices as the lines see
     // them when it is kept.
     std::shared_ptr<LineTranscript> transcript_;
+    // Each line's device as the line carries it (Line order; none for a
+    // line without a device).
+    std::unique_ptr<LineWideFault> wide_[3];
     std::vector<std::unique_ptr<RecordedLineDevice>> recorded_;
     std::unique_ptr<PtyLine> deviceLine_;
     std::unique_ptr<PtyLine> hartLine_;

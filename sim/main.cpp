@@ -1,15 +1,22 @@
 // detector-sim: serves the simulated detector, HART device and multigas rack
-// on pseudo-terminals linked as COM numbers, until SIGINT or SIGTERM.
+// on pseudo-terminals linked as COM numbers, until SIGINT or SIGTERM. SIGUSR1
+// and commands on standard input pull the lines out, put them back, and make
+// the devices silent or answer garbage, for trials of a tool losing its line.
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 #include "SimText.h"
 #include "Simulator.h"
@@ -33,7 +40,172 @@ void Usage(std::ostream& out)
            "                        'F4:2048=exception 11', '*=garbage'; may be repeated\n"
            "  --record FILE         write every request and answer to FILE, one line each\n"
            "                        (time, line, -> or <-, the text or the bytes in hex)\n"
-           "  --help                show this text\n";
+           "  --help                show this text\n"
+           "\n"
+           "While serving:\n"
+           "  kill -USR1 PID        unplugs every line (the tool holding a port sees a hang-up,\n"
+           "                        the comN links go); the next SIGUSR1 plugs them back in\n"
+           "                        under the same COM numbers, the devices' state kept\n"
+           "  commands on standard input, one a line:\n"
+           "    unplug, replug      the same, one way each\n"
+           "    silent on|off       the devices take every request and answer none\n"
+           "    garbage on|off      every answer replaced by the bytes 00 FF 23 7E\n"
+           "  (end of standard input, as from /dev/null, leaves the simulator serving)\n";
+}
+
+using Line = Simulator::Line;
+constexpr Line kLines[] = {Line::Device, Line::Hart, Line::Multigas};
+
+// "COM1, COM2, COM3": the lines served.
+std::string ServedPorts(const Simulator& sim)
+{
+    std::string out;
+    for (Line l : kLines) {
+        if (!sim.Served(l))
+            continue;
+        if (!out.empty())
+            out += ", ";
+        out += "COM" + std::to_string(sim.PortNumber(l));
+    }
+    return out;
+}
+
+bool AnyPlugged(const Simulator& sim)
+{
+    for (Line l : kLines)
+        if (sim.Plugged(l))
+            return true;
+    return false;
+}
+
+void UnplugLines(Simulator& sim)
+{
+    if (!AnyPlugged(sim)) {
+        std::cout << "Lines already unplugged." << std::endl;
+        return;
+    }
+    sim.UnplugAll();
+    std::cout << "Lines unplugged (" << ServedPorts(sim) << ")." << std::endl;
+}
+
+void ReplugLines(Simulator& sim)
+{
+    bool allIn = true;
+    for (Line l : kLines)
+        allIn = allIn && (!sim.Served(l) || sim.Plugged(l));
+    if (allIn) {
+        std::cout << "Lines already plugged in." << std::endl;
+        return;
+    }
+    try {
+        sim.ReplugAll();
+    } catch (const std::exception& e) {
+        // The simulator serves on with what it could plug back in.
+        std::cerr << "detector-sim: cannot plug a line back in: " << e.what() << std::endl;
+    }
+    std::string on;
+    for (Line l : kLines)
+        if (sim.Plugged(l))
+            on += (on.empty() ? "COM" : ", COM") + std::to_string(sim.PortNumber(l));
+    if (!on.empty())
+        std::cout << "Lines back on " << on << "." << std::endl;
+}
+
+// One command line from standard input; false for an unknown one.
+bool Command(Simulator& sim, const std::string& text)
+{
+    std::istringstream in(text);
+    std::string word, state, extra;
+    in >> word >> state >> extra;
+    word = SimText::ToLower(word);
+    state = SimText::ToLower(state);
+    if (word.empty())
+        return true;
+    if (!extra.empty())
+        return false;
+    if ((word == "unplug" || word == "replug") && state.empty()) {
+        if (word == "unplug")
+            UnplugLines(sim);
+        else
+            ReplugLines(sim);
+        return true;
+    }
+    if ((word == "silent" || word == "garbage") && (state == "on" || state == "off")) {
+        const bool on = state == "on";
+        for (Line l : kLines)
+            if (sim.Served(l))
+                word == "silent" ? sim.SetSilent(l, on) : sim.SetGarbage(l, on);
+        if (word == "silent")
+            std::cout << (on ? "Devices silent: requests are taken, none is answered." : "Devices answer again.")
+                      << std::endl;
+        else
+            std::cout << (on ? "Every answer replaced by garbage (00 FF 23 7E)." : "Answers without garbage again.")
+                      << std::endl;
+        return true;
+    }
+    return false;
+}
+
+// Serves until SIGINT or SIGTERM, taking SIGUSR1 and the commands on
+// standard input meanwhile. `signals` are blocked in every thread.
+void Serve(Simulator& sim, const sigset_t& signals)
+{
+    const int sigFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    if (sigFd < 0) {
+        // Signals only, then.
+        for (int sig = 0; ::sigwait(&signals, &sig) == 0 && sig == SIGUSR1;)
+            AnyPlugged(sim) ? UnplugLines(sim) : ReplugLines(sim);
+        return;
+    }
+    // A simulator started in the background of a shell must not be stopped
+    // for reading the terminal: the read fails instead, and standard input
+    // is left alone from then on.
+    ::signal(SIGTTIN, SIG_IGN);
+    bool readStdin = true;
+    std::string pending;
+    for (;;) {
+        pollfd fds[2] = {{sigFd, POLLIN, 0}, {readStdin ? STDIN_FILENO : -1, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if ((fds[0].revents & POLLIN) != 0) {
+            signalfd_siginfo info{};
+            if (::read(sigFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+                if (info.ssi_signo != SIGUSR1)
+                    break;
+                if (AnyPlugged(sim))
+                    UnplugLines(sim);
+                else
+                    ReplugLines(sim);
+            }
+        }
+        if (readStdin && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            char buf[512];
+            const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            if (n <= 0) {
+                // End of input (or /dev/null): serve on without it.
+                readStdin = false;
+                continue;
+            }
+            pending.append(buf, static_cast<std::size_t>(n));
+            for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
+                std::string text = pending.substr(0, end);
+                pending.erase(0, end + 1);
+                if (!text.empty() && text.back() == '\r')
+                    text.pop_back();
+                if (!Command(sim, text))
+                    std::cerr << "detector-sim: unknown command \"" << text
+                              << "\" (unplug, replug, silent on|off, garbage on|off)" << std::endl;
+            }
+            if (pending.size() > 1024)
+                pending.clear();  // no command is that long
+        }
+    }
+    ::close(sigFd);
 }
 
 bool PortNumber(const std::string& text, int& out)
@@ -118,12 +290,13 @@ int main(int argc, char** argv)
                 return 2;
             }
 
-    // The lines' threads inherit this mask, so the signals reach sigwait.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // The lines' threads inherit this mask, so the signals reach Serve.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     try {
         Simulator sim(options);
@@ -155,9 +328,10 @@ int main(int argc, char** argv)
             std::cout << "Answers paced at the line rate.\n";
         if (!options.recordFile.empty())
             std::cout << "Requests and answers recorded in " << options.recordFile << ".\n";
-        std::cout << "Serving; stop with Ctrl+C." << std::endl;
-        int sig = 0;
-        sigwait(&stopSignals, &sig);
+        std::cout << "SIGUSR1 unplugs and replugs the lines; commands on standard input: unplug, replug,\n"
+                     "silent on|off, garbage on|off.\n"
+                  << "Serving; stop with Ctrl+C." << std::endl;
+        Serve(sim, signals);
         std::cout << "Stopping." << std::endl;
     } catch (const std::exception& e) {
         std::cerr << "detector-sim: " << e.what() << "\n";

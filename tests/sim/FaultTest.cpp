@@ -33,6 +33,7 @@ TEST(Faults, TextFaultsShapeTheAnswerLine)
              EXPECT_EQ(s.substr(s.size() - kAnswer.size()), kAnswer);
          }},
         {"garbage <junk>", [](const auto& got, int) { EXPECT_EQ(std::string(got.begin(), got.end()), "<junk>" + kAnswer); }},
+        {"garbage-only <junk>", [](const auto& got, int) { EXPECT_EQ(std::string(got.begin(), got.end()), "<junk>"); }},
         {"wrong-keyword", [](const auto& got, int) { EXPECT_EQ(std::string(got.begin(), got.end()), "@RAZZ 210457\r\n"); }},
         {"split 3 60", [](const auto& got, int reads) {
              EXPECT_EQ(std::string(got.begin(), got.end()), kAnswer);

@@ -139,6 +139,24 @@ std::vector<std::uint8_t> SimLineClient::ReadUntilQuiet(int timeoutMs, int quiet
     return out;
 }
 
+bool SimLineClient::HungUp(int timeoutMs)
+{
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        pollfd p{fd_, POLLIN, 0};
+        const int r = ::poll(&p, 1, MsLeft(end));
+        if (r <= 0)
+            return false;
+        if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+            return true;
+        std::uint8_t buf[512];
+        const ssize_t n = ::read(fd_, buf, sizeof buf);
+        if (n == 0 || (n < 0 && (errno == EIO || errno == ENXIO)))
+            return true;
+        // Bytes still on their way before the end: read on.
+    }
+}
+
 std::string SimLineClient::Ask(const std::string& command, int timeoutMs)
 {
     if (!Write(command + "\r\n"))

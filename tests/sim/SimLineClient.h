@@ -29,6 +29,11 @@ public:
     // line has been quiet for `quietMs`.
     std::vector<std::uint8_t> ReadUntilQuiet(int timeoutMs, int quietMs, int* reads = nullptr);
 
+    // What the port shows once the far end has gone, within `timeoutMs`:
+    // true when poll reports a hang-up or an error, or a read ends with end
+    // of file or fails with EIO or ENXIO.
+    bool HungUp(int timeoutMs);
+
     // Sends a command line and returns the answer line without CR LF; empty
     // when no full line came.
     std::string Ask(const std::string& command, int timeoutMs = 2000);
