@@ -690,10 +690,18 @@ void SensorModbusInterface::TaskCalibrationPolling()
             const SensorCalibrationLoopMeasurementsPoint point =
                 SensorCalibrationLoopMeasurementsPoint::Build(sensor_, multigas_, local);
             if (point.AnyValid()) {
-                measurements_.Append(point);
-                if (pollSettings_.toFile != 0 && measurementFile_.IsOpen() &&
-                    measurementFile_.WriteMeasurementLine(point) != MeasurementFile::Result::Ok)
-                    tellFile = RecordFileWriteFailure();
+                // One time for the list and the file: whoever shows the point
+                // shows the time its file line carries.
+                std::tm now{};
+                if (!CurrentLocalTime(now))
+                    now = std::tm{};
+                measurements_.Append(point, now);
+                if (pollSettings_.toFile != 0 && measurementFile_.IsOpen()) {
+                    if (measurementFile_.WriteMeasurementLine(point, now) == MeasurementFile::Result::Ok)
+                        ++measurementFileStatus_.pointsWritten;
+                    else
+                        tellFile = RecordFileWriteFailure();
+                }
                 appended = true;
             }
             // New settings take effect from the next wait.
@@ -845,6 +853,15 @@ std::size_t SensorModbusInterface::CopyMeasurements(std::size_t max,
 {
     TCsLock lock(dataLock_);
     return measurements_.CopyNewest(max, out);
+}
+
+std::size_t SensorModbusInterface::CopyMeasurementsFrom(std::uint64_t from,
+                                                        std::vector<SensorCalibrationLoopMeasurements::Entry>& out,
+                                                        std::uint64_t& next)
+{
+    TCsLock lock(dataLock_);
+    next = measurements_.NextSequence();
+    return measurements_.CopyFrom(from, out);
 }
 
 std::size_t SensorModbusInterface::CopyIntlog(long long from, std::vector<SensorIntlogRecord>& out)
