@@ -604,6 +604,8 @@ void SensorModbusInterface::TaskCalibrationPolling()
     std::uint32_t cycleStart = time_->TickMs();
     // Whether "@WCWH …,1" went out without its "…,0" after it.
     bool heaterOn = false;
+    // Points this run has kept, for a loop asked to end after so many.
+    std::int64_t kept = 0;
     for (;;) {
         // The tick count wraps after 49 days; unsigned subtraction keeps the
         // elapsed time right across the wrap.
@@ -703,6 +705,7 @@ void SensorModbusInterface::TaskCalibrationPolling()
                         tellFile = RecordFileWriteFailure();
                 }
                 appended = true;
+                ++kept;
             }
             // New settings take effect from the next wait.
             local = pollSettings_;
@@ -711,6 +714,8 @@ void SensorModbusInterface::TaskCalibrationPolling()
             NotifyMeasurementFileFailed();
         if (appended)
             NotifyMeasurementsChanged();
+        if (local.maxPoints > 0 && kept >= local.maxPoints)
+            break;
     }
     // A stop during the heating wait or the reads would leave the heater on.
     if (heaterOn)
