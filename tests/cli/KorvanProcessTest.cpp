@@ -412,7 +412,11 @@ TEST_F(KorvanTest, PollRefusals)
         {"folder missing", Args({"poll", "--count", "1", "-o", Path("no/such/folder/m.csv")}), KorvanCli::kExitFile,
          "не открывается"},
         {"disk full", Args({"poll", "--count", "1", "-o", "/dev/full"}), KorvanCli::kExitFile, "/dev/full"},
+        {"device silent", {"poll", "--period", "100", "--device-port", "4"}, KorvanCli::kExitSilent,
+         "не дал ни одной точки"},
     };
+    PtyPair silent;
+    home_.LinkPort(4, silent.SlavePath());
     for (const Case& c : cases) {
         std::string out, err;
         EXPECT_EQ(RunKorvan(c.args, &out, &err), c.code) << c.name << ": " << err;
