@@ -84,19 +84,27 @@ void ResetInterrupted()
 bool WaitForEnterOrInterrupt(int timeoutMs)
 {
     // The console input is read by a thread of its own that only sets a
-    // flag and the wake event; the main thread keeps every engine call.
+    // flag and the wake event; the main thread keeps every engine call. It
+    // reads the handle itself, not through the C runtime: a thread blocked in
+    // getchar() holds the stdin lock, and the runtime's exit waits for that
+    // lock when it flushes the streams, so the tool would never end.
     if (!g_readerStarted.exchange(true)) {
         std::thread([] {
+            const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+            char buffer[256];
             for (;;) {
-                const int c = std::getchar();
-                if (c == EOF) {
+                DWORD got = 0;
+                if (in == nullptr || in == INVALID_HANDLE_VALUE ||
+                    !ReadFile(in, buffer, sizeof buffer, &got, nullptr) || got == 0) {
                     g_stdinEnded = true;
                     return;
                 }
-                if (c == '\n') {
-                    g_enter = true;
-                    if (g_wake != nullptr)
-                        SetEvent(g_wake);
+                for (DWORD i = 0; i < got; ++i) {
+                    if (buffer[i] == '\n') {
+                        g_enter = true;
+                        if (g_wake != nullptr)
+                            SetEvent(g_wake);
+                    }
                 }
             }
         }).detach();

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "Engine.h"
 #include "InfoRecords.h"
 #include "JournalEntryText.h"
+#include "MeasurementFile.h"
 #include "NotificationIds.h"
 
 #ifndef KORVAN_VERSION_TEXT
@@ -77,7 +79,7 @@ public:
     {
         for (std::uint32_t id = NotificationId::ModeChanged; id <= NotificationId::HartProgress; ++id)
             engine_.Register(kConsole, id);
-        for (std::uint32_t id = NotificationId::LineTaskEvent; id <= NotificationId::TerminalLogChanged; ++id)
+        for (std::uint32_t id = NotificationId::LineTaskEvent; id <= NotificationId::CalibrationNotSent; ++id)
             engine_.Register(kConsole, id);
         engine_.modbusPort = o.devicePort >= 0 ? o.devicePort : StoredInt("ModbusPort", 0);
         engine_.hartPort = o.hartPort >= 0 ? o.hartPort : StoredInt("HartPort", 0);
@@ -140,6 +142,10 @@ public:
         }
         return true;
     }
+
+    // The next notification, waiting up to `timeoutMs`, for loops that run
+    // the event steps themselves.
+    bool Take(ConsolePoster::Message& m, int timeoutMs) { return poster_.Take(m, timeoutMs); }
 
     bool PumpUntilIdle(const std::function<void(const ConsolePoster::Message&)>& onMessage = {})
     {
@@ -599,6 +605,230 @@ int CmdLoopCurrent(const PortOptions& o, float currentMa)
     return rc;
 }
 
+// --- poll --------------------------------------------------------------------
+
+using Point = SensorCalibrationLoopMeasurementsPoint;
+using PointEntry = SensorCalibrationLoopMeasurements::Entry;
+
+constexpr int kMinPollPeriodMs = 100;
+constexpr int kMaxPollPeriodMs = 3600000;
+constexpr int kMaxPollDurationS = 30 * 24 * 3600;
+// A device that gives no point for a period and this much longer is taken
+// for silent: every read of a cycle has had its time by then.
+constexpr int kPollSilenceMs = 20000;
+
+struct PollOptions {
+    int periodMs = CalibrationPollSettings{}.pollPeriodMs;
+    int count = 0;
+    int durationS = 0;
+    std::string reads = "conc";
+    std::string file;
+};
+
+// The reads of the calibration page by the short names the command line
+// takes, in the order the loop runs them.
+struct PollRead {
+    const char* name;
+    std::int32_t CalibrationPollSettings::*flag;
+};
+constexpr PollRead kPollReads[] = {
+    {"conc", &CalibrationPollSettings::readConcentration},
+    {"adc", &CalibrationPollSettings::readAdc},
+    {"temp", &CalibrationPollSettings::readSensorTemperature},
+    {"th", &CalibrationPollSettings::readTh},
+    {"rp", &CalibrationPollSettings::readRp},
+    {"pv", &CalibrationPollSettings::readPv},
+    {"rh", &CalibrationPollSettings::readRh},
+    {"pw", &CalibrationPollSettings::readPw},
+    {"sh", &CalibrationPollSettings::readSh},
+    {"th2", &CalibrationPollSettings::readTh2},
+    {"rh2", &CalibrationPollSettings::readRh2},
+    {"dw", &CalibrationPollSettings::readDw},
+    {"mg", &CalibrationPollSettings::readMultigas},
+};
+
+std::string PollReadNames()
+{
+    std::string names;
+    for (const PollRead& r : kPollReads)
+        names += (names.empty() ? "" : ", ") + std::string(r.name);
+    return names;
+}
+
+// Sets the read flags the comma-separated list names; false (and a message)
+// on a name it does not know or an empty list.
+bool ParsePollReads(const std::string& list, CalibrationPollSettings& s)
+{
+    std::size_t start = 0;
+    bool any = false;
+    for (;;) {
+        const std::size_t end = list.find(',', start);
+        const std::string name = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const PollRead* found = nullptr;
+        for (const PollRead& r : kPollReads) {
+            if (name == r.name)
+                found = &r;
+        }
+        if (found == nullptr) {
+            Say("--read: " + (name.empty() ? std::string("пустое имя") : "неизвестное имя «" + name + "»") +
+                "; допустимы: " + PollReadNames());
+            return false;
+        }
+        s.*(found->flag) = 1;
+        any = true;
+        if (end == std::string::npos)
+            return any;
+        start = end + 1;
+    }
+}
+
+// The columns the selected reads fill, in the measurement file's order.
+std::vector<std::size_t> PollColumns(const CalibrationPollSettings& s)
+{
+    std::vector<std::size_t> columns;
+    const std::array<bool, Point::kSlots> read = Point::SlotsRead(s);
+    for (std::size_t slot = 0; slot < Point::kSlots; ++slot) {
+        if (read[slot] && MeasurementFile::SlotInFile(slot))
+            columns.push_back(slot);
+    }
+    return columns;
+}
+
+int CmdPoll(const PortOptions& o, const PollOptions& p)
+{
+    CalibrationPollSettings settings;
+    if (!ParsePollReads(p.reads, settings))
+        return kExitUsage;
+    settings.pollPeriodMs = p.periodMs;
+    settings.maxPoints = p.count;
+    if (!p.file.empty()) {
+        settings.toFile = 1;
+        settings.filePath = p.file;
+    }
+    const std::vector<std::size_t> columns = PollColumns(settings);
+
+    Session s(o);
+    Engine& e = s.engine();
+    std::uint64_t next = 0;
+    std::vector<PointEntry> entries;
+    e.CopyMeasurementsFrom(UINT64_MAX, entries, next);
+    if (e.SetCalibrationPolling(settings) == 0) {
+        const int failure = LineFailure(e);
+        return failure != 0 ? failure : kExitSilent;
+    }
+
+    std::uint64_t printed = 0;
+    bool stdoutLost = false;
+    auto print = [&](const std::string& utf8) {
+        std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+        std::fputc('\n', stdout);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            stdoutLost = true;
+    };
+    // Prints every point not printed yet, in order.
+    auto drain = [&]() -> bool {
+        std::uint64_t upTo = 0;
+        if (e.CopyMeasurementsFrom(next, entries, upTo) == 0)
+            return false;
+        for (const PointEntry& entry : entries) {
+            std::string line = MeasurementFile::TimeText(entry.localTime);
+            for (std::size_t slot : columns)
+                line += ";" + MeasurementFile::ValueText(entry.point, slot);
+            print(line);
+            ++printed;
+        }
+        next = upTo;
+        return true;
+    };
+    // The file's own status: a file that would not open, or a disk that
+    // refused a line.
+    auto fileFailed = [&] { return settings.toFile != 0 && e.CopyMeasurementFileStatus().failed != 0; };
+
+    int rc = kExitDone;
+    if (fileFailed()) {
+        rc = kExitFile;
+    } else {
+        std::string heading = MeasurementFile::TimeHeading();
+        for (std::size_t slot : columns)
+            heading += ";" + MeasurementFile::SlotHeading(slot);
+        print(heading);
+        std::string plan = "опрос каждые " + std::to_string(p.periodMs) + " мс";
+        if (p.count > 0)
+            plan += ", точек: " + std::to_string(p.count);
+        else if (p.durationS > 0)
+            plan += ", " + std::to_string(p.durationS) + " с";
+        Say(plan + (p.file.empty() ? std::string() : "; файл " + p.file) + ". Enter, Ctrl-C или SIGTERM — остановить");
+
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        Clock::time_point lastPoint = start;
+        const auto silence = std::chrono::milliseconds(p.periodMs) + std::chrono::milliseconds(kPollSilenceMs);
+        for (;;) {
+            if (CliOs::Interrupted()) {
+                rc = kExitInterrupted;
+                break;
+            }
+            if (stdoutLost) {
+                Say("стандартный вывод закрыт; опрос остановлен");
+                rc = kExitFile;
+                break;
+            }
+            if (p.durationS > 0 && Clock::now() - start >= std::chrono::seconds(p.durationS))
+                break;
+            if (CliOs::WaitForEnterOrInterrupt(0))
+                break;
+            if (Clock::now() - lastPoint > silence) {
+                Say("прибор на порту COM" + std::to_string(e.modbusPort) + " не дал ни одной точки за " +
+                    std::to_string(std::chrono::duration_cast<std::chrono::seconds>(silence).count()) + " с");
+                rc = kExitSilent;
+                break;
+            }
+            ConsolePoster::Message m;
+            if (!s.Take(m, 100))
+                continue;
+            if (m.id == NotificationId::MeasurementsChanged && drain())
+                lastPoint = Clock::now();
+            if (m.id == NotificationId::MeasurementFileFailed && fileFailed()) {
+                rc = kExitFile;
+                break;
+            }
+            if (m.id == NotificationId::LineTaskEvent) {
+                e.OnLineWorkerEvent();
+                if (e.mode != Engine::kModeCalibrationPolling) {
+                    // The loop ended by itself: all its points are taken, or
+                    // the line failed.
+                    const int failure = LineFailure(e);
+                    if (failure != 0)
+                        rc = failure;
+                    break;
+                }
+            }
+        }
+    }
+    // Stopped first, so that no point comes after the last one printed; each
+    // one the loop kept is in the file and now on the screen too.
+    e.StopActivity();
+    drain();
+    const SensorModbusInterface::MeasurementFileStatus status = e.CopyMeasurementFileStatus();
+    e.StopFileLogging();
+    const std::string inFile = p.file.empty() ? std::string()
+                                              : "в файле " + p.file + " точек: " + std::to_string(status.pointsWritten);
+    if (rc == kExitFile && fileFailed()) {
+        if (status.linesLost == 0)
+            Say("файл " + p.file +
+                " не открывается для записи: папки нет, нет прав на запись или файл занят другой программой");
+        else
+            Say("файл " + p.file + " не записан: диск заполнен или недоступен; опрос остановлен, " + inFile +
+                " (все строки целые)");
+        return kExitFile;
+    }
+    if (!p.file.empty())
+        Say(inFile);
+    if (rc == kExitInterrupted)
+        return Interrupted();
+    return rc;
+}
+
 // --- report ------------------------------------------------------------------
 
 int CmdReport(const PortOptions& o, const std::string& folder)
@@ -751,6 +981,25 @@ int Run(int argc, char** argv)
     CLI::App* loop = group(hart->add_subcommand("loop-current",
                                                 "Зафиксировать ток петли до Enter, Ctrl-C или SIGTERM и отпустить его"));
     loop->add_option("ma", loopCurrent, "Ток, мА (3,5 … 23)")->required();
+    PollOptions pollOptions;
+    CLI::App* poll = group(app.add_subcommand(
+        "poll", "Опрос датчика, как на странице калибровки: точка на строку, по желанию в файл измерений"));
+    poll->add_option("--period", pollOptions.periodMs, "Период опроса, мс (100 … 3600000; по умолчанию 500)")
+        ->type_name("N")
+        ->check(CLI::Range(kMinPollPeriodMs, kMaxPollPeriodMs).description(""));
+    CLI::Option* pollCount = poll->add_option("--count", pollOptions.count, "Сколько точек снять")
+                                 ->type_name("N")
+                                 ->check(CLI::Range(1, INT_MAX).description(""));
+    CLI::Option* pollDuration =
+        poll->add_option("--duration", pollOptions.durationS, "Сколько секунд опрашивать (до 30 суток)")
+            ->type_name("N")
+            ->check(CLI::Range(1, kMaxPollDurationS).description(""));
+    poll->add_option("--read", pollOptions.reads,
+                     "Что читать, через запятую (по умолчанию conc): " + PollReadNames())
+        ->type_name("conc,adc");
+    poll->add_option("-o,--output", pollOptions.file, "Файл измерений CSV, как его пишет страница калибровки");
+    poll->footer("Без --count и --duration опрос идёт до Enter, Ctrl-C или SIGTERM.\n"
+                 "Строка на точку: время и выбранные значения через «;», как в файле измерений.");
     std::string reportFolder;
     CLI::App* report = group(app.add_subcommand("report", "Сервисный отчёт: данные, журналы, обмен, сводка"));
     report->add_option("-o,--output", reportFolder, "Папка отчёта")->required();
@@ -781,6 +1030,13 @@ int Run(int argc, char** argv)
             return CmdHartInfo(o, hartJson);
         if (*loop)
             return CmdLoopCurrent(o, loopCurrent);
+        if (*poll) {
+            if (pollCount->count() > 0 && pollDuration->count() > 0) {
+                Say("ошибка в командной строке: --count и --duration вместе не задаются\nСправка: korvan poll --help");
+                return kExitUsage;
+            }
+            return CmdPoll(o, pollOptions);
+        }
         if (*report)
             return CmdReport(o, reportFolder);
     } catch (const std::exception& e) {

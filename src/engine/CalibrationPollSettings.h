@@ -26,6 +26,10 @@ struct CalibrationPollSettings {
     std::int32_t readDw = 0;                // "@RRDW"
     std::int32_t readMultigas = 0;          // "@MRDF"
 
+    // The loop ends by itself once it has kept this many points (each also in
+    // the file when it writes one); 0: it runs until it is stopped.
+    std::int32_t maxPoints = 0;
+
     std::int32_t toFile = 0;
     std::string filePath; // UTF-8, as the user chose it
 

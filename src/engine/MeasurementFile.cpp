@@ -15,15 +15,15 @@ using Point = SensorCalibrationLoopMeasurementsPoint;
 // time, the 18 measured slots, then the 12 multigas channels. The blank
 // before "Мультигаз 11" is in the files users already keep; new files match
 // them, so tools that find a column by its heading work on both.
-constexpr const char* kHeading =
-    "Время;Концентрация;АЦП;Температура;"
-    "Температура нагревателя;Сопротивление датчика;Напряжение на токовм шунте;Напряжение на нагревателе;"
-    "Напряжение на чувствительном слое;Сопротивление нагревателя;Ширина цикла ШИМ;Влажность;"
-    "Температура нагревателя CAT;Температура нагревателя PLT;Сопротивление нагревателя CAT;"
-    "Сопротивление нагревателя PLT;Мощность нагревателя CAT;Мощность нагревателя PLT;"
-    "Разница мощностей CAT и PLT;"
-    "Мультигаз 1;Мультигаз 2;Мультигаз 3;Мультигаз 4;Мультигаз 5;Мультигаз 6;Мультигаз 7;Мультигаз 8;"
-    "Мультигаз 9;Мультигаз 10; Мультигаз 11;Мультигаз 12";
+constexpr std::array<const char*, 31> kColumnHeadings = {
+    "Время", "Концентрация", "АЦП", "Температура",
+    "Температура нагревателя", "Сопротивление датчика", "Напряжение на токовм шунте", "Напряжение на нагревателе",
+    "Напряжение на чувствительном слое", "Сопротивление нагревателя", "Ширина цикла ШИМ", "Влажность",
+    "Температура нагревателя CAT", "Температура нагревателя PLT", "Сопротивление нагревателя CAT",
+    "Сопротивление нагревателя PLT", "Мощность нагревателя CAT", "Мощность нагревателя PLT",
+    "Разница мощностей CAT и PLT",
+    "Мультигаз 1", "Мультигаз 2", "Мультигаз 3", "Мультигаз 4", "Мультигаз 5", "Мультигаз 6", "Мультигаз 7",
+    "Мультигаз 8", "Мультигаз 9", "Мультигаз 10", " Мультигаз 11", "Мультигаз 12"};
 
 // Decimals per slot; -1 marks the two slots the file leaves out.
 constexpr std::array<int, Point::kSlots> kDecimals = {
@@ -39,6 +39,17 @@ constexpr std::array<int, Point::kSlots> kDecimals = {
     -1, -1,              // 18-19 never filled
     4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, // 20-31 multigas channels
 };
+
+// The file's column of a slot (0 is the time), or -1 for a slot it leaves out.
+int ColumnOfSlot(std::size_t slot)
+{
+    if (slot >= Point::kSlots || kDecimals[slot] < 0)
+        return -1;
+    int column = 1;
+    for (std::size_t i = 0; i < slot; ++i)
+        column += kDecimals[i] < 0 ? 0 : 1;
+    return column;
+}
 
 // Fixed notation in the C manner whatever the locale, then the decimal comma
 // the spreadsheet users read.
@@ -111,21 +122,54 @@ void MeasurementFile::Close()
 
 std::string MeasurementFile::HeaderBytes()
 {
-    return Cp1251::FromUtf8(kHeading) + "\r\n";
+    std::string heading;
+    for (const char* column : kColumnHeadings) {
+        if (!heading.empty())
+            heading.push_back(';');
+        heading += column;
+    }
+    return Cp1251::FromUtf8(heading) + "\r\n";
 }
 
 std::string MeasurementFile::LineBytes(const Point& point, const std::tm& localTime)
 {
-    std::string line = FormatTime(localTime);
+    std::string line = TimeText(localTime);
     for (std::size_t slot = 0; slot < Point::kSlots; ++slot) {
-        if (kDecimals[slot] < 0)
+        if (!SlotInFile(slot))
             continue;
         line.push_back(';');
-        if (point.valid[slot] == 1)
-            line += FormatValue(point.values[slot], kDecimals[slot]);
+        line += ValueText(point, slot);
     }
     line += "\r\n";
     return line;
+}
+
+bool MeasurementFile::SlotInFile(std::size_t slot)
+{
+    return ColumnOfSlot(slot) >= 0;
+}
+
+std::string MeasurementFile::TimeHeading()
+{
+    return kColumnHeadings[0];
+}
+
+std::string MeasurementFile::SlotHeading(std::size_t slot)
+{
+    const int column = ColumnOfSlot(slot);
+    return column < 0 ? std::string() : std::string(kColumnHeadings[static_cast<std::size_t>(column)]);
+}
+
+std::string MeasurementFile::TimeText(const std::tm& localTime)
+{
+    return FormatTime(localTime);
+}
+
+std::string MeasurementFile::ValueText(const Point& point, std::size_t slot)
+{
+    if (!SlotInFile(slot) || point.valid[slot] != 1)
+        return {};
+    return FormatValue(point.values[slot], kDecimals[slot]);
 }
 
 MeasurementFile::Result MeasurementFile::WriteMeasurementHeader()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -53,6 +54,19 @@ public:
     // included.
     static std::string HeaderBytes();
     static std::string LineBytes(const SensorCalibrationLoopMeasurementsPoint& point, const std::tm& localTime);
+
+    // The pieces a line is made of, for other views of the same points (the
+    // command line prints them): UTF-8 headings, and the texts the file puts
+    // in its columns.
+    // Whether the file has a column for the slot (18 and 19 it leaves out).
+    static bool SlotInFile(std::size_t slot);
+    static std::string TimeHeading();
+    // Empty for a slot the file leaves out.
+    static std::string SlotHeading(std::size_t slot);
+    static std::string TimeText(const std::tm& localTime);
+    // The value with the slot's decimals and a decimal comma; empty when the
+    // slot holds no value or the file leaves it out.
+    static std::string ValueText(const SensorCalibrationLoopMeasurementsPoint& point, std::size_t slot);
 
 private:
     Result WriteBytes(const std::string& bytes);

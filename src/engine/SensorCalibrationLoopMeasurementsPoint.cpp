@@ -49,6 +49,30 @@ SensorCalibrationLoopMeasurementsPoint SensorCalibrationLoopMeasurementsPoint::B
     return point;
 }
 
+std::array<bool, SensorCalibrationLoopMeasurementsPoint::kSlots>
+SensorCalibrationLoopMeasurementsPoint::SlotsRead(const CalibrationPollSettings& s)
+{
+    std::array<bool, kSlots> slots{};
+    auto mark = [&slots](std::int32_t selected, std::size_t first, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i)
+            slots[first + i] = slots[first + i] || selected != 0;
+    };
+    mark(s.readConcentration, kConcentration, 1);
+    mark(s.readAdc, kAdc, 1);
+    mark(s.readSensorTemperature, kSensorTemperature, 1);
+    mark(s.readTh, kHeaterTemperature, 1);
+    mark(s.readRp, kSensorResistance, 1);
+    mark(s.readPv, kPv1, 3);
+    mark(s.readRh, kHeaterResistance, 1);
+    mark(s.readPw, kPwm, 1);
+    mark(s.readSh, kHumidity, 1);
+    mark(s.readTh2, kHeaterTemperatureCat, 2);
+    mark(s.readRh2, kHeaterResistanceCat, 2);
+    mark(s.readDw, kPowerCat, 3);
+    mark(s.readMultigas, kMultigas1, MultigasChannelTexts::kChannels);
+    return slots;
+}
+
 bool SensorCalibrationLoopMeasurementsPoint::AnyValid() const
 {
     for (auto flag : valid) {

@@ -43,6 +43,10 @@ struct SensorCalibrationLoopMeasurementsPoint {
                                                         const MultigasChannelTexts& multigas,
                                                         const CalibrationPollSettings& settings);
 
+    // The slots a cycle with these settings fills when the sensor answers
+    // every read (the slots Build may mark valid).
+    static std::array<bool, kSlots> SlotsRead(const CalibrationPollSettings& settings);
+
     // A point with no valid slot is not worth keeping.
     bool AnyValid() const;
 

@@ -635,6 +635,8 @@ void SensorModbusInterface::TaskCalibrationPolling()
     std::uint32_t cycleStart = time_->TickMs();
     // Whether "@WCWH …,1" went out without its "…,0" after it.
     bool heaterOn = false;
+    // Points this run has kept, for a loop asked to end after so many.
+    std::int64_t kept = 0;
     for (;;) {
         // The tick count wraps after 49 days; unsigned subtraction keeps the
         // elapsed time right across the wrap.
@@ -722,11 +724,20 @@ void SensorModbusInterface::TaskCalibrationPolling()
             const SensorCalibrationLoopMeasurementsPoint point =
                 SensorCalibrationLoopMeasurementsPoint::Build(sensor_, multigas_, local);
             if (point.AnyValid()) {
-                measurements_.Append(point);
-                if (pollSettings_.toFile != 0 && measurementFile_.IsOpen() &&
-                    measurementFile_.WriteMeasurementLine(point) != MeasurementFile::Result::Ok)
-                    tellFile = RecordFileWriteFailure();
+                // One time for the list and the file: whoever shows the point
+                // shows the time its file line carries.
+                std::tm now{};
+                if (!CurrentLocalTime(now))
+                    now = std::tm{};
+                measurements_.Append(point, now);
+                if (pollSettings_.toFile != 0 && measurementFile_.IsOpen()) {
+                    if (measurementFile_.WriteMeasurementLine(point, now) == MeasurementFile::Result::Ok)
+                        ++measurementFileStatus_.pointsWritten;
+                    else
+                        tellFile = RecordFileWriteFailure();
+                }
                 appended = true;
+                ++kept;
             }
             // New settings take effect from the next wait.
             local = pollSettings_;
@@ -735,6 +746,8 @@ void SensorModbusInterface::TaskCalibrationPolling()
             NotifyMeasurementFileFailed();
         if (appended)
             NotifyMeasurementsChanged();
+        if (local.maxPoints > 0 && kept >= local.maxPoints)
+            break;
         // The measurement file stays open across a lost line: the points
         // after the gap follow those before it.
         if (!AfterPollCycle(mark))
@@ -881,6 +894,15 @@ std::size_t SensorModbusInterface::CopyMeasurements(std::size_t max,
 {
     TCsLock lock(dataLock_);
     return measurements_.CopyNewest(max, out);
+}
+
+std::size_t SensorModbusInterface::CopyMeasurementsFrom(std::uint64_t from,
+                                                        std::vector<SensorCalibrationLoopMeasurements::Entry>& out,
+                                                        std::uint64_t& next)
+{
+    TCsLock lock(dataLock_);
+    next = measurements_.NextSequence();
+    return measurements_.CopyFrom(from, out);
 }
 
 std::size_t SensorModbusInterface::CopyIntlog(long long from, std::vector<SensorIntlogRecord>& out)

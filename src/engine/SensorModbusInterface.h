@@ -94,6 +94,7 @@ public:
     struct MeasurementFileStatus {
         std::uint32_t failed = 0;     // 1: the file could not be opened, or lines were lost
         std::uint32_t linesLost = 0;  // points the file did not take (the heading counts as one)
+        std::uint32_t pointsWritten = 0; // points the file took, each as a whole line
         std::string text;             // for the user, UTF-8; empty while all is well
     };
     // A calibration point the user queued for the cyclic loop that the loop
@@ -160,6 +161,10 @@ public:
     void JournalProgress(Journal which, JournalReadStatus& status, std::uint32_t& read, std::uint32_t& expected);
     void CopyTerminalLog(std::vector<SensorTerminalLogRecord>& out);
     std::size_t CopyMeasurements(std::size_t max, std::vector<SensorCalibrationLoopMeasurementsPoint>& out);
+    // The kept points numbered `from` or later, oldest first, each with its
+    // number and time; `next` gets the number the next point will have.
+    std::size_t CopyMeasurementsFrom(std::uint64_t from, std::vector<SensorCalibrationLoopMeasurements::Entry>& out,
+                                     std::uint64_t& next);
     std::size_t CopyIntlog(long long from, std::vector<SensorIntlogRecord>& out);
     std::string GetMultigasChannelName(std::size_t index);
     std::string GetMultigasChannelValue(std::size_t index);

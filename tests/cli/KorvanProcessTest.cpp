@@ -26,6 +26,7 @@
 #include "HartDevice.h"
 #include "JournalEntryText.h"
 #include "KorvanCli.h"
+#include "MeasurementFile.h"
 #include "Simulator.h"
 #include "TestPorts.h"
 
@@ -154,7 +155,7 @@ TEST_F(KorvanTest, HelpAndVersion)
     EXPECT_EQ(RunKorvan({"--version"}, &out), 0);
     EXPECT_NE(out.find("korvan "), std::string::npos);
     EXPECT_EQ(RunKorvan({"--help"}, &out), 0);
-    for (const char* word : {"journal", "hart", "report", "Коды выхода"})
+    for (const char* word : {"journal", "hart", "poll", "report", "Коды выхода"})
         EXPECT_NE(out.find(word), std::string::npos) << word;
     EXPECT_EQ(RunKorvan({"nonsense"}), KorvanCli::kExitUsage);
     EXPECT_EQ(RunKorvan({"journal", "sideways", "-o", "x.csv"}), KorvanCli::kExitUsage);
@@ -301,6 +302,126 @@ TEST_F(KorvanTest, InterruptedJournalKeepsTheRecordsRead)
         lines += ch == '\n' ? 1 : 0;
     EXPECT_GT(lines, 1u);  // a heading and some records
     EXPECT_LT(lines, 41u); // not the whole ring of 40
+}
+
+std::vector<std::string> Lines(const std::string& text, const std::string& end = "\n")
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(end); at != std::string::npos; at = text.find(end, start)) {
+        lines.push_back(text.substr(start, at - start));
+        start = at + end.size();
+    }
+    return lines;
+}
+
+// The file a poll writes is the calibration page's: its heading, then per
+// point the line whose time and selected values are the printed ones and
+// whose other columns are empty.
+void ExpectFileHoldsThePrintedPoints(const std::string& file, const std::vector<std::string>& printed,
+                                     std::size_t selectedColumns)
+{
+    ASSERT_GE(file.size(), MeasurementFile::HeaderBytes().size());
+    EXPECT_EQ(file.substr(0, MeasurementFile::HeaderBytes().size()), MeasurementFile::HeaderBytes());
+    std::string expected = MeasurementFile::HeaderBytes();
+    for (const std::string& line : printed)
+        expected += line + std::string(30 - selectedColumns, ';') + "\r\n";
+    EXPECT_EQ(file, expected);
+}
+
+TEST_F(KorvanTest, PollPrintsEachPointAsTheFileHoldsIt)
+{
+    StartSim();
+    std::string out, err;
+    ASSERT_EQ(RunKorvan(Args({"poll", "--period", "100", "--count", "3", "--read", "conc,adc", "-o", Path("m.csv")}),
+                        &out, &err),
+              0)
+        << err;
+    const std::vector<std::string> lines = Lines(out);
+    ASSERT_EQ(lines.size(), 4u) << out;
+    EXPECT_EQ(lines[0], "Время;Концентрация;АЦП");
+    const std::vector<std::string> points(lines.begin() + 1, lines.end());
+    for (const std::string& line : points) {
+        // "2024.03.05 07:08:09;12,5000;1023,0": both values there, decimal commas.
+        const std::vector<std::string> columns = Lines(line + ";", ";");
+        ASSERT_EQ(columns.size(), 3u) << line;
+        EXPECT_EQ(columns[0].size(), 19u) << line;
+        EXPECT_EQ(columns[1].find(','), columns[1].size() - 5) << line; // four decimals
+        EXPECT_EQ(columns[2].find(','), columns[2].size() - 2) << line; // one decimal
+    }
+    ExpectFileHoldsThePrintedPoints(ReadFile(Path("m.csv")), points, 2);
+    EXPECT_NE(err.find("точек: 3"), std::string::npos) << err;
+
+    // For a time instead of a count: points until it is up, no file.
+    ASSERT_EQ(RunKorvan(Args({"poll", "--period", "100", "--duration", "2", "--read", "temp"}), &out, &err), 0) << err;
+    const std::vector<std::string> timed = Lines(out);
+    ASSERT_GE(timed.size(), 2u) << out;
+    EXPECT_EQ(timed[0], "Время;Температура");
+    for (std::size_t i = 1; i < timed.size(); ++i)
+        EXPECT_EQ(Lines(timed[i] + ";", ";").size(), 2u) << timed[i];
+}
+
+TEST_F(KorvanTest, PollStoppedKeepsEveryPointInTheFile)
+{
+    StartSim();
+    struct Case {
+        const char* name;
+        int signal; // 0: Enter
+        int code;
+    } cases[] = {{"Ctrl-C", SIGINT, KorvanCli::kExitInterrupted},
+                 {"SIGTERM", SIGTERM, KorvanCli::kExitInterrupted},
+                 {"Enter", 0, 0}};
+    for (const Case& c : cases) {
+        KorvanProcess p(home_.Path(), Args({"poll", "--period", "100", "-o", Path("m.csv")}));
+        // The heading and two points.
+        const auto printed = [&p] { return Lines(p.Out()).size(); };
+        for (int i = 0; i < 3000 && printed() < 3; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_GE(printed(), 3u) << c.name << p.Err();
+        if (c.signal == 0)
+            p.Type("\n");
+        else
+            p.Signal(c.signal);
+        EXPECT_EQ(p.Wait(), c.code) << c.name << p.Err();
+        const std::vector<std::string> lines = Lines(p.Out());
+        ASSERT_GE(lines.size(), 3u) << c.name;
+        EXPECT_EQ(lines[0], "Время;Концентрация") << c.name;
+        const std::vector<std::string> points(lines.begin() + 1, lines.end());
+        const std::string file = ReadFile(Path("m.csv"));
+        ExpectFileHoldsThePrintedPoints(file, points, 1);
+        EXPECT_EQ(file.substr(file.size() - 2), "\r\n") << c.name;
+        EXPECT_NE(p.Err().find("точек: " + std::to_string(points.size())), std::string::npos) << c.name << p.Err();
+    }
+}
+
+TEST_F(KorvanTest, PollRefusals)
+{
+    StartSim();
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int code;
+        const char* said; // in the error output
+    } cases[] = {
+        {"unknown read", Args({"poll", "--count", "1", "--read", "conc,volts"}), KorvanCli::kExitUsage,
+         "conc, adc, temp, th, rp, pv, rh, pw, sh, th2, rh2, dw, mg"},
+        {"empty read", Args({"poll", "--count", "1", "--read", "conc,"}), KorvanCli::kExitUsage, "пустое"},
+        {"count and duration", Args({"poll", "--count", "1", "--duration", "5"}), KorvanCli::kExitUsage, "вместе"},
+        {"period too short", Args({"poll", "--period", "50", "--count", "1"}), KorvanCli::kExitUsage, "--period"},
+        {"no port", {"poll", "--count", "1"}, KorvanCli::kExitPort, "порт прибора"},
+        {"folder missing", Args({"poll", "--count", "1", "-o", Path("no/such/folder/m.csv")}), KorvanCli::kExitFile,
+         "не открывается"},
+        {"disk full", Args({"poll", "--count", "1", "-o", "/dev/full"}), KorvanCli::kExitFile, "/dev/full"},
+        {"device silent", {"poll", "--period", "100", "--device-port", "4"}, KorvanCli::kExitSilent,
+         "не дал ни одной точки"},
+    };
+    PtyPair silent;
+    home_.LinkPort(4, silent.SlavePath());
+    for (const Case& c : cases) {
+        std::string out, err;
+        EXPECT_EQ(RunKorvan(c.args, &out, &err), c.code) << c.name << ": " << err;
+        EXPECT_NE(err.find(c.said), std::string::npos) << c.name << ": " << err;
+    }
 }
 
 TEST_F(KorvanTest, ReportFolderIsComplete)

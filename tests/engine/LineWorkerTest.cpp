@@ -314,6 +314,41 @@ TEST_F(LineWorkerTest, MeasurementFileHoldsOneLinePerAppendedPoint)
     std::remove(tmpl);
 }
 
+// A loop asked for so many points keeps exactly those, writes exactly those,
+// and ends as a task ends.
+TEST_F(LineWorkerTest, LoopWithAPointLimitEndsAfterItsLastPoint)
+{
+    StartSim("");
+    char tmpl[] = "/tmp/korvan-looplimit-XXXXXX";
+    const int fd = ::mkstemp(tmpl);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    CalibrationPollSettings s;
+    s.pollPeriodMs = 100;
+    s.readConcentration = 1;
+    s.maxPoints = 3;
+    s.toFile = 1;
+    s.filePath = tmpl;
+    ASSERT_TRUE(worker_->UpdatePollSettings(s));
+    ASSERT_TRUE(AwaitTaskEvent());
+    EXPECT_EQ(worker_->State(), W::kReady);
+    EXPECT_EQ(worker_->Count(NotificationId::MeasurementsChanged), 3u);
+    std::vector<SensorCalibrationLoopMeasurements::Entry> entries;
+    std::uint64_t next = 0;
+    EXPECT_EQ(worker_->CopyMeasurementsFrom(0, entries, next), 3u);
+    EXPECT_EQ(next, 3u);
+    EXPECT_EQ(worker_->CopyMeasurementFileStatus().pointsWritten, 3u);
+    worker_->StopMeasurementFile();
+
+    std::ifstream in(tmpl, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    std::string expected = MeasurementFile::HeaderBytes();
+    for (const auto& entry : entries)
+        expected += MeasurementFile::LineBytes(entry.point, entry.localTime);
+    EXPECT_EQ(bytes, expected); // the lines carry the times the list keeps
+    std::remove(tmpl);
+}
+
 // A file that will not open, and a disk that takes nothing: the user is told,
 // the loop goes on measuring.
 struct FileFailureCase {

@@ -10,7 +10,9 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
+#include "Cp1251.h"
 #include "MeasurementFile.h"
 #include "SensorCalibrationLoopMeasurementsPoint.h"
 
@@ -143,6 +145,54 @@ TEST(MeasurementFileFormat, EverySlotWithItsDecimals)
         ";1,2346;1,2346;1,2346;1,2346;1,2346;1,2346" // 20-31
         "\r\n";
     EXPECT_EQ(MeasurementFile::LineBytes(p, SampleTime()), expected);
+}
+
+namespace {
+std::vector<std::string> SplitColumns(std::string line)
+{
+    line = line.substr(0, line.size() - 2); // CR LF
+    std::vector<std::string> columns;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = line.find(';', start);
+        columns.push_back(line.substr(start, end - start));
+        if (end == std::string::npos)
+            return columns;
+        start = end + 1;
+    }
+}
+} // namespace
+
+// The pieces other views print are the file's own columns, slot by slot.
+TEST(MeasurementFileFormat, PiecesAreTheColumnsOfTheLine)
+{
+    Point p;
+    for (std::size_t slot = 0; slot < Point::kSlots; slot += 2) { // every other slot, so empty ones are seen too
+        p.values[slot] = -12.345678f + static_cast<float>(slot);
+        p.valid[slot] = 1;
+    }
+    const std::vector<std::string> headings = SplitColumns(MeasurementFile::HeaderBytes());
+    const std::vector<std::string> values = SplitColumns(MeasurementFile::LineBytes(p, SampleTime()));
+    ASSERT_EQ(headings.size(), 31u);
+    ASSERT_EQ(values.size(), 31u);
+    EXPECT_EQ(Cp1251::FromUtf8(MeasurementFile::TimeHeading()), headings[0]);
+    EXPECT_EQ(MeasurementFile::TimeText(SampleTime()), values[0]);
+    std::size_t column = 1;
+    for (std::size_t slot = 0; slot < Point::kSlots; ++slot) {
+        if (!MeasurementFile::SlotInFile(slot)) {
+            EXPECT_TRUE(slot == 18 || slot == 19) << slot;
+            EXPECT_EQ(MeasurementFile::SlotHeading(slot), "") << slot;
+            EXPECT_EQ(MeasurementFile::ValueText(p, slot), "") << slot;
+            continue;
+        }
+        EXPECT_EQ(Cp1251::FromUtf8(MeasurementFile::SlotHeading(slot)), headings[column]) << slot;
+        EXPECT_EQ(MeasurementFile::ValueText(p, slot), values[column]) << slot;
+        EXPECT_EQ(values[column].empty(), slot % 2 != 0) << slot;
+        ++column;
+    }
+    EXPECT_EQ(column, 31u);
+    EXPECT_EQ(MeasurementFile::SlotHeading(Point::kConcentration), "Концентрация");
+    EXPECT_EQ(MeasurementFile::ValueText(p, Point::kConcentration), "-12,3457");
 }
 
 // The values must be exactly what "%.Nf" gives in the C notation, with the

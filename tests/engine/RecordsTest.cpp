@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
+#include <ctime>
+#include <array>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -414,6 +417,83 @@ TEST(SensorCalibrationLoopMeasurements, KeepsTheNewestThousandPoints)
     list.Clear();
     EXPECT_EQ(list.CopyNewest(64, out), 0u);
     EXPECT_TRUE(out.empty());
+}
+
+// Every read flag fills the slots SlotsRead names for it, and no other.
+TEST(SensorCalibrationLoopMeasurementsPoint, SlotsReadAreTheSlotsBuildFills)
+{
+    SensorParameters p;
+    p.concentration.StoreValue("1");
+    p.adc.Store("2");
+    p.sensorTemperature.StoreValue("3");
+    p.thReading.StoreValues({"4", "5"});
+    p.rpReading.StoreValues({"6"});
+    p.pvValues.Store({"7", "8", "9"});
+    p.rhReading.StoreValues({"10", "11"});
+    p.pw.Store("12");
+    p.shReading.StoreValues({"13"});
+    p.dwReading.StoreValues({"14", "15", "16"});
+    MultigasChannelTexts mg;
+    for (std::string& v : mg.values)
+        v = "17";
+    std::int32_t CalibrationPollSettings::*const flags[] = {
+        &CalibrationPollSettings::readConcentration, &CalibrationPollSettings::readAdc,
+        &CalibrationPollSettings::readSensorTemperature, &CalibrationPollSettings::readTh,
+        &CalibrationPollSettings::readRp, &CalibrationPollSettings::readPv, &CalibrationPollSettings::readRh,
+        &CalibrationPollSettings::readPw, &CalibrationPollSettings::readSh, &CalibrationPollSettings::readTh2,
+        &CalibrationPollSettings::readRh2, &CalibrationPollSettings::readDw, &CalibrationPollSettings::readMultigas};
+    std::array<int, Point::kSlots> filledBy{};
+    for (std::size_t f = 0; f < std::size(flags); ++f) {
+        CalibrationPollSettings s;
+        s.*flags[f] = 1;
+        const Point point = Point::Build(p, mg, s);
+        const std::array<bool, Point::kSlots> slots = Point::SlotsRead(s);
+        for (std::size_t slot = 0; slot < Point::kSlots; ++slot) {
+            EXPECT_EQ(point.valid[slot] == 1, slots[slot]) << "flag " << f << " slot " << slot;
+            filledBy[slot] += slots[slot] ? 1 : 0;
+        }
+    }
+    // Each slot but 18 and 19 belongs to exactly one flag.
+    for (std::size_t slot = 0; slot < Point::kSlots; ++slot)
+        EXPECT_EQ(filledBy[slot], slot == 18 || slot == 19 ? 0 : 1) << slot;
+}
+
+// A reader that asks for the points from the number it has not seen yet gets
+// each point once, with its time, also across a Clear and the full list.
+TEST(SensorCalibrationLoopMeasurements, CopyFromGivesEachNewPointOnce)
+{
+    using List = SensorCalibrationLoopMeasurements;
+    List list;
+    std::vector<List::Entry> out;
+    EXPECT_EQ(list.CopyFrom(0, out), 0u);
+    std::tm t{};
+    for (int i = 0; i < 5; ++i) {
+        Point point;
+        point.values[0] = static_cast<float>(i);
+        point.valid[0] = 1;
+        t.tm_sec = i;
+        list.Append(point, t);
+    }
+    ASSERT_EQ(list.CopyFrom(3, out), 2u);
+    EXPECT_EQ(out[0].sequence, 3u);
+    EXPECT_EQ(out[0].point.values[0], 3.0f);
+    EXPECT_EQ(out[1].localTime.tm_sec, 4);
+    EXPECT_EQ(list.NextSequence(), 5u);
+    EXPECT_EQ(list.CopyFrom(5, out), 0u);
+
+    list.Clear(); // numbers go on
+    Point point;
+    point.valid[1] = 1;
+    list.Append(point);
+    ASSERT_EQ(list.CopyFrom(3, out), 1u);
+    EXPECT_EQ(out[0].sequence, 5u);
+
+    // A reader left far behind gets the points still kept, oldest first.
+    for (std::size_t i = 0; i < List::kMaxPoints + 10; ++i)
+        list.Append(point);
+    ASSERT_EQ(list.CopyFrom(0, out), List::kMaxPoints);
+    EXPECT_EQ(out.front().sequence, list.NextSequence() - List::kMaxPoints);
+    EXPECT_EQ(out.back().sequence, list.NextSequence() - 1);
 }
 
 // ---- sensor log and terminal log -------------------------------------------
