@@ -79,8 +79,9 @@ public:
     {
         for (std::uint32_t id = NotificationId::ModeChanged; id <= NotificationId::HartProgress; ++id)
             engine_.Register(kConsole, id);
-        for (std::uint32_t id = NotificationId::LineTaskEvent; id <= NotificationId::CalibrationNotSent; ++id)
+        for (std::uint32_t id = NotificationId::LineTaskEvent; id <= NotificationId::LineLinkChanged; ++id)
             engine_.Register(kConsole, id);
+        engine_.Register(kConsole, NotificationId::HartLinkChanged);
         engine_.modbusPort = o.devicePort >= 0 ? o.devicePort : StoredInt("ModbusPort", 0);
         engine_.hartPort = o.hartPort >= 0 ? o.hartPort : StoredInt("HartPort", 0);
         engine_.mgPort = o.mgPort >= 0 ? o.mgPort : StoredInt("MgPort", 0);
@@ -137,6 +138,10 @@ public:
                 engine_.OnLineWorkerEvent();
             else if (m.id == NotificationId::HartEvent)
                 engine_.OnHartWorkerEvent();
+            else if (m.id == NotificationId::LineLinkChanged || m.id == NotificationId::HartLinkChanged)
+                // A line lost under a poll, waited for, or back: said as the
+                // window's page says it.
+                Say((m.id == NotificationId::LineLinkChanged ? engine_.CopyLineLink() : engine_.CopyHartLink()).text);
             if (onMessage)
                 onMessage(m);
         }

@@ -201,6 +201,7 @@ std::uint8_t HartMaster::Transact(bool longAddress, std::uint16_t deviceType, st
     transmit_.push_back(check);
 
     watch_.CountExchange();
+    watch_.SettleAfterAbandoned(*connector_, *time_);
     const int tries = retry ? 3 : 1;
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (watch_.StopRequested())
@@ -213,8 +214,10 @@ std::uint8_t HartMaster::Transact(bool longAddress, std::uint16_t deviceType, st
         int held = 0;
         for (int cycle = 0; cycle < replyPollCount_; ++cycle) {
             if (held < kExpectedReplySize) {
-                if (watch_.Pause(*time_, kCycleSleepMs))
+                if (watch_.Pause(*time_, kCycleSleepMs)) {
+                    watch_.NoteAbandoned();
                     return kFailed;
+                }
                 int got = 0;
                 if (!connector_->Read(0, receive_.data() + held, kExpectedReplySize - held, got)) {
                     watch_.NoteConnectorFailure();
@@ -241,8 +244,10 @@ std::uint8_t HartMaster::Transact(bool longAddress, std::uint16_t deviceType, st
             if (v != kIncomplete)
                 break;
         }
-        if (watch_.Pause(*time_, kRetrySleepMs))
+        if (watch_.Pause(*time_, kRetrySleepMs)) {
+            watch_.NoteAbandoned();
             return kFailed;
+        }
         connector_->PurgeInput();
     }
     return kFailed;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "IConnector.h"
 #include "ITimeSource.h"
 #include "ManualResetEvent.h"
 
@@ -33,14 +34,40 @@ public:
     // A read or write the connector failed, unless a stop ended it.
     void NoteConnectorFailure()
     {
-        if (!StopRequested())
+        if (StopRequested())
+            abandoned_.store(true);
+        else
             lineFailed_.store(true);
+    }
+    // An exchange a stop cut short after its request went out: the device
+    // may still be sending its answer, which must not be taken for the
+    // answer to the next request.
+    void NoteAbandoned() { abandoned_.store(true); }
+    // Before the next exchange after an abandoned one: reads and drops what
+    // still comes until the line has been quiet for a read's length (at most
+    // about one and a half seconds), then purges the input.
+    void SettleAfterAbandoned(IConnector& connector, ITimeSource& time)
+    {
+        if (!abandoned_.exchange(false))
+            return;
+        std::uint8_t scratch[64];
+        const std::uint32_t start = time.TickMs();
+        while (time.TickMs() - start < kSettleLimitMs) {
+            int got = 0;
+            // 64 bytes: a read waits up to 64 ms for the first byte.
+            if (!connector.Read(0, scratch, static_cast<int>(sizeof scratch), got) || got == 0)
+                break;
+        }
+        connector.PurgeInput();
     }
     // Whether the port failed since the last call; clears the mark.
     bool TakeLineFailure() { return lineFailed_.exchange(false); }
 
 private:
+    static constexpr std::uint32_t kSettleLimitMs = 1500;
+
     const ManualResetEvent* stop_ = nullptr;
+    std::atomic<bool> abandoned_{false};
     std::atomic<std::uint64_t> exchanges_{0};
     std::atomic<std::uint64_t> answers_{0};
     std::atomic<bool> lineFailed_{false};

@@ -46,6 +46,7 @@ std::uint8_t ModbusAsciiMaster::Exchange(const std::string& command, bool retry,
     transmit_.push_back('\n');
 
     watch_.CountExchange();
+    watch_.SettleAfterAbandoned(*connector_, *time_);
     const int tries = retry ? 3 : 1;
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (watch_.StopRequested())
@@ -57,8 +58,10 @@ std::uint8_t ModbusAsciiMaster::Exchange(const std::string& command, bool retry,
         for (int cycle = 0; cycle < replyPollCount_; ++cycle) {
             if (held < kLineBufferSize) {
                 receive_.resize(kLineBufferSize);
-                if (watch_.Pause(*time_, kCycleSleepMs))
+                if (watch_.Pause(*time_, kCycleSleepMs)) {
+                    watch_.NoteAbandoned();
                     return kLineFailed;
+                }
                 int got = 0;
                 if (!connector_->Read(0, receive_.data() + held, kLineBufferSize - held, got))
                     return ConnectorFailed();
@@ -77,8 +80,10 @@ std::uint8_t ModbusAsciiMaster::Exchange(const std::string& command, bool retry,
             }
         }
         // A late answer to this try is dropped before the command goes again.
-        if (watch_.Pause(*time_, kRetrySleepMs))
+        if (watch_.Pause(*time_, kRetrySleepMs)) {
+            watch_.NoteAbandoned();
             return kLineFailed;
+        }
         connector_->PurgeInput();
     }
     return kNoAnswer;

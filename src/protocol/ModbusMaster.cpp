@@ -157,6 +157,7 @@ std::uint8_t ModbusMaster::Transact(std::uint8_t unit, std::uint8_t function, st
     PutCrc(transmit_);
 
     watch_.CountExchange();
+    watch_.SettleAfterAbandoned(*connector_, *time_);
     const int tries = retry ? 3 : 1;
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (watch_.StopRequested())
@@ -167,8 +168,10 @@ std::uint8_t ModbusMaster::Transact(std::uint8_t unit, std::uint8_t function, st
         int held = 0;
         for (int cycle = 0; cycle < replyPollCount_; ++cycle) {
             if (held < expected) {
-                if (watch_.Pause(*time_, kCycleSleepMs))
+                if (watch_.Pause(*time_, kCycleSleepMs)) {
+                    watch_.NoteAbandoned();
                     return kLineFailed;
+                }
                 int got = 0;
                 // Never more than the normal answer's length: an exception
                 // answer is shorter and comes in when the read times out.
@@ -198,8 +201,10 @@ std::uint8_t ModbusMaster::Transact(std::uint8_t unit, std::uint8_t function, st
             if (status != kTooShort && status != kIncomplete)
                 break;
         }
-        if (watch_.Pause(*time_, kRetrySleepMs))
+        if (watch_.Pause(*time_, kRetrySleepMs)) {
+            watch_.NoteAbandoned();
             return kLineFailed;
+        }
         connector_->PurgeInput();
     }
     return kNoAnswer;

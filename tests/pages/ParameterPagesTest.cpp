@@ -31,6 +31,7 @@
 #include "ModbusDialog.h"
 #include "ModbusListCtrl.h"
 #include "NotificationIds.h"
+#include "LinkNotice.h"
 #include "ParameterPage.h"
 #include "SensorDialog.h"
 #include "SensorListCtrl.h"
@@ -540,3 +541,66 @@ TEST_F(ParameterPagesTest, NewConnectionSettingsWhileAnotherPageIsShownStartNoCo
 }
 
 } // namespace
+
+namespace {
+
+int FilledRows(const QStringList& values)
+{
+    int n = 0;
+    for (const QString& v : values)
+        n += v.isEmpty() ? 0 : 1;
+    return n;
+}
+
+} // namespace
+
+TEST_F(ParameterPagesTest, ALineLostWhileThePagePollsIsToldAndThePollComesBackByItself)
+{
+    OpenConnected(kKnownSensor);
+    ModbusDialog* device = DevicePage();
+    ShowPage(CDlgTabCtrl::kDevicePage);
+    QTest::mouseClick(device->PollingToggle(), Qt::LeftButton);
+    ASSERT_EQ(engine().mode, Engine::kModeDevicePolling);
+    // The poll's own cycles run (each reads the detector's clock anew); a
+    // line lost in the reads before them fails the start as any failed
+    // read does.
+    const auto clock = [&] {
+        DeviceParameters d;
+        engine().CopyDeviceParameters(d);
+        return d.deviceClock.valid != 0 ? d.deviceClock.value : 0u;
+    };
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        const auto seen = clock();
+        ASSERT_TRUE(PumpUntil([&] { return clock() != seen; }, kLongWaitMs));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return FilledRows(Values(*device->List())) >= 10; }, kLongWaitMs));
+    const int filled = FilledRows(Values(*device->List()));
+    EXPECT_TRUE(device->LinkNoticeLabel()->isHidden());
+
+    // The adapter is pulled.
+    ASSERT_TRUE(sim_->Unplug(Simulator::Line::Device));
+    ASSERT_TRUE(PumpUntil([&] { return !device->LinkNoticeLabel()->text().isEmpty(); }, kLongWaitMs))
+        << engine().CopyLineLink().text << " mode " << engine().mode << " changes " << ::testing::PrintToString(recorder_->ModeChanges());
+    const QString lost = device->LinkNoticeLabel()->text();
+    EXPECT_TRUE(lost.startsWith(QStringLiteral("Связь с прибором потеряна (порт /dev/pts/"))) << lost.toStdString();
+    EXPECT_TRUE(lost.endsWith(QStringLiteral(" отсутствует). Ожидание подключения..."))) << lost.toStdString();
+    // The poll is still on, waiting: the toggle says so.
+    EXPECT_TRUE(device->PollingToggle()->isChecked());
+    EXPECT_EQ(engine().mode, Engine::kModeDevicePolling);
+    SavePicture(QStringLiteral("device-page-line-lost.png"));
+
+    // Plugged back in: no key pressed, the values come again.
+    ASSERT_TRUE(sim_->Replug(Simulator::Line::Device));
+    ASSERT_TRUE(PumpUntil([&] {
+        return device->LinkNoticeLabel()->text() == QStringLiteral("Связь с прибором восстановлена.");
+    }, kLongWaitMs));
+    ASSERT_TRUE(PumpUntil([&] { return FilledRows(Values(*device->List())) >= filled; }, kLongWaitMs));
+    EXPECT_TRUE(device->PollingToggle()->isChecked());
+    SavePicture(QStringLiteral("device-page-line-back.png"));
+
+    // The user ends the poll: what was said of the line goes with it.
+    QTest::mouseClick(device->PollingToggle(), Qt::LeftButton);
+    PumpQueued();
+    EXPECT_EQ(engine().mode, Engine::kModeIdle);
+    EXPECT_TRUE(device->LinkNoticeLabel()->isHidden());
+}
