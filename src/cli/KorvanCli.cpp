@@ -138,10 +138,8 @@ public:
                 engine_.OnLineWorkerEvent();
             else if (m.id == NotificationId::HartEvent)
                 engine_.OnHartWorkerEvent();
-            else if (m.id == NotificationId::LineLinkChanged || m.id == NotificationId::HartLinkChanged)
-                // A line lost under a poll, waited for, or back: said as the
-                // window's page says it.
-                Say((m.id == NotificationId::LineLinkChanged ? engine_.CopyLineLink() : engine_.CopyHartLink()).text);
+            else
+                SayLineLink(m);
             if (onMessage)
                 onMessage(m);
         }
@@ -150,7 +148,21 @@ public:
 
     // The next notification, waiting up to `timeoutMs`, for loops that run
     // the event steps themselves.
-    bool Take(ConsolePoster::Message& m, int timeoutMs) { return poster_.Take(m, timeoutMs); }
+    bool Take(ConsolePoster::Message& m, int timeoutMs)
+    {
+        if (!poster_.Take(m, timeoutMs))
+            return false;
+        SayLineLink(m);
+        return true;
+    }
+
+    // A line lost under a poll, waited for, or back: said as the window's
+    // page says it.
+    void SayLineLink(const ConsolePoster::Message& m)
+    {
+        if (m.id == NotificationId::LineLinkChanged || m.id == NotificationId::HartLinkChanged)
+            Say((m.id == NotificationId::LineLinkChanged ? engine_.CopyLineLink() : engine_.CopyHartLink()).text);
+    }
 
     bool PumpUntilIdle(const std::function<void(const ConsolePoster::Message&)>& onMessage = {})
     {

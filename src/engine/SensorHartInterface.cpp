@@ -327,12 +327,14 @@ void SensorHartInterface::RunLoopCurrent()
         SetFixedRecord({true, current, target.deviceType, target.deviceId});
     }
     float actual = 0.0f;
-    const std::uint8_t result = master.SetFixedCurrent(target, current, actual);
-    // A stop on the way: the record stays as it was set above, so that the
-    // release on closing the line still goes out for a current that may
-    // have been fixed.
-    if (result == HartMaster::kFailed && Stopped())
-        return;
+    // Not cut short by a stop: whether the device took the command must be
+    // known, or a release would go out twice and a fixed current be taken
+    // for a free one.
+    std::uint8_t result = HartMaster::kFailed;
+    {
+        StopShield<HartMaster> shield(master);
+        result = master.SetFixedCurrent(target, current, actual);
+    }
     if (result != HartMaster::kOk) {
         // A device that answered with a response code refused the command
         // and kept its output as it was.

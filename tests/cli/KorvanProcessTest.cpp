@@ -292,7 +292,22 @@ TEST_F(KorvanTest, InterruptedJournalKeepsTheRecordsRead)
     // Slow answers, so that the interrupt comes in the middle of the ring.
     StartSim({}, 150);
     KorvanProcess p(home_.Path(), Args({"journal", "thresholds", "-o", Path("t.csv")}));
-    ASSERT_TRUE(p.WaitFor("%", true)) << p.Err();
+    // A block has come in (the progress is past 0 %): the interrupt stops
+    // the reading at once, so before that there would be nothing to keep.
+    const auto pastZero = [&] {
+        const std::string err = p.Err();
+        for (std::size_t at = err.find('%'); at != std::string::npos; at = err.find('%', at + 1)) {
+            std::size_t from = at;
+            while (from > 0 && err[from - 1] >= '0' && err[from - 1] <= '9')
+                --from;
+            if (from < at && std::stoi(err.substr(from, at - from)) > 0)
+                return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 3000 && !pastZero(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(pastZero()) << p.Err();
     p.Signal(SIGINT);
     EXPECT_EQ(p.Wait(), KorvanCli::kExitInterrupted);
     EXPECT_NE(p.Err().find("не полностью"), std::string::npos) << p.Err();
