@@ -24,7 +24,9 @@ if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
   echo "the ru_RU.UTF-8 locale is missing (scripts/install-deps.sh generates it)" >&2
   exit 1
 fi
-LC_ALL=ru_RU.UTF-8 ctest --test-dir build --output-on-failure -j "$jobs" -L core
+# The lost-line table waits on real line timeouts and prints no numbers: it
+# runs once, in the first pass, not again here.
+LC_ALL=ru_RU.UTF-8 ctest --test-dir build --output-on-failure -j "$jobs" -L core -LE line_loss
 scripts/test-package.sh build  # the .deb: built, listed, unpacked, its korvan run
 
 echo "== build (core, address and undefined-behaviour sanitizers) =="
