@@ -71,7 +71,7 @@ mkdir -p "$work"
 : >"$log"
 trap 'rc=$?; if [ $rc -ne 0 ]; then say "the Qt build failed (exit $rc); the last lines of $log:"; tail -n 40 "$log" >&2 || true; fi' EXIT
 started=$(date +%s)
-say "building Qt $qt_version for Windows into $prefix (takes 15 to 30 minutes; log: $log)"
+say "building Qt $qt_version for Windows into $prefix (takes 30 to 50 minutes on two cores; log: $log)"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
@@ -130,8 +130,10 @@ EOF
 # --- qtbase ------------------------------------------------------------------
 # Off: what the program does not use (network, SQL, D-Bus, OpenGL, Vulkan,
 # printing, ICU, image formats beyond PNG) and tablet events, whose Windows
-# header (wintab.h) is not in Debian's source. Direct2D stays on: the Windows
-# platform plugin needs its font database.
+# header (wintab.h) is not in Debian's source. Without OpenGL, the choice of
+# an OpenGL library at run time (dynamicgl) must go too, or the Windows
+# platform plugin does not compile. Direct2D stays on: the Windows platform
+# plugin needs its font database.
 say "configuring qtbase"
 cmake -S "$qtbase_src" -B "$work/qtbase-build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -140,7 +142,7 @@ cmake -S "$qtbase_src" -B "$work/qtbase-build" -G Ninja \
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF -DQT_BUILD_MANUAL_TESTS=OFF \
   -DQT_GENERATE_SBOM=OFF \
   -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
-  -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF -DFEATURE_concurrent=OFF \
+  -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF -DFEATURE_concurrent=OFF \
   -DFEATURE_tabletevent=OFF -DFEATURE_direct2d=ON \
   -DFEATURE_freetype=ON -DFEATURE_system_freetype=OFF -DFEATURE_fontconfig=OFF \
   -DFEATURE_harfbuzz=ON -DFEATURE_system_harfbuzz=OFF \
