@@ -300,7 +300,7 @@ TEST_F(UiOnWine, TheMainWindowStartsOnTheStoredPortsAndShowsTheDetector)
     const QRawFont raw = QRawFont::fromFont(sensor->font());
     ASSERT_TRUE(raw.isValid()) << "no font: QT_QPA_FONTDIR names no folder with fonts";
     for (QChar c : QStringLiteral("Параметры сенсора"))
-        EXPECT_TRUE(c == QLatin1Char(' ') || raw.supportsCharacter(c)) << c.unicode();
+        EXPECT_TRUE(c == QLatin1Char(' ') || raw.supportsCharacter(c)) << int(c.unicode());
     const QImage picture = SavePicture(QStringLiteral("main-window-wine.png"));
     // Text in the value cells: some of their pixels are dark.
     const QRect cell = sensor->visualRect(sensor->model()->index(SensorListCtrl::kRowSerialNumber,
