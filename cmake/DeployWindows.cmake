@@ -12,6 +12,7 @@
 #   KORVAN_DEPLOY_ZIP     the zip to write
 #   KORVAN_DEPLOY_FILES   files for the folder itself
 #   KORVAN_DEPLOY_SUBDIRS pairs subfolder=file
+#   KORVAN_DEPLOY_STRIP   the strip program for the copies (optional)
 foreach(var KORVAN_DEPLOY_DIR KORVAN_DEPLOY_ZIP KORVAN_DEPLOY_FILES)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "DeployWindows.cmake: ${var} not given")
@@ -38,6 +39,16 @@ foreach(pair IN LISTS subdirs)
   endif()
   file(COPY "${f}" DESTINATION "${KORVAN_DEPLOY_DIR}/${sub}")
 endforeach()
+# Symbols are of no use to the user and would double the download.
+if(KORVAN_DEPLOY_STRIP)
+  file(GLOB_RECURSE binaries "${KORVAN_DEPLOY_DIR}/*.exe" "${KORVAN_DEPLOY_DIR}/*.dll")
+  foreach(b IN LISTS binaries)
+    execute_process(COMMAND "${KORVAN_DEPLOY_STRIP}" --strip-unneeded "${b}" RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "DeployWindows.cmake: stripping ${b} failed")
+    endif()
+  endforeach()
+endif()
 file(WRITE "${KORVAN_DEPLOY_DIR}/qt.conf" "[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n")
 
 get_filename_component(parent "${KORVAN_DEPLOY_DIR}" DIRECTORY)

@@ -1,11 +1,14 @@
 #include "SerialPortHints.h"
 
+#include <windows.h>
+
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 #include "ComPortPath.h"
 
@@ -39,6 +42,14 @@ PortTarget TargetOf(int number)
     t.path = "COM" + std::to_string(number);
     const std::vector<std::string> found = FoundPorts();
     t.exists = std::find(found.begin(), found.end(), t.path) != found.end();
+    // Not every port is in the system's list: virtual port drivers and
+    // ports made after start-up (Wine's links to Linux devices among them)
+    // only have their DOS device name.
+    if (!t.exists) {
+        wchar_t target[1024];
+        const std::wstring name = L"COM" + std::to_wstring(number);
+        t.exists = QueryDosDeviceW(name.c_str(), target, static_cast<DWORD>(std::size(target))) != 0;
+    }
     return t;
 }
 

@@ -6,6 +6,8 @@
 // where a later start (or the command line) looks for it.
 #include <gtest/gtest.h>
 
+#include "QtPrinters.h"
+
 #include <windows.h>
 
 #include <QApplication>
@@ -324,8 +326,9 @@ TEST_F(UiOnWine, TheMainWindowStartsOnTheStoredPortsAndShowsTheDetector)
     ASSERT_EQ(device->RowCount(), ModbusListCtrl::kRowCount) << device->StatusText().toStdString();
     const QStringList d = Values(*device);
     EXPECT_EQ(d.mid(ModbusListCtrl::kRowModbusId, 4), (QStringList{"7", "KSD-FW", "1.07", "B41E77"}));
-    EXPECT_TRUE(d[ModbusListCtrl::kRowThreshold1].startsWith(QStringLiteral("15.5"))) << d[ModbusListCtrl::kRowThreshold1].toStdString();
-    EXPECT_TRUE(d[ModbusListCtrl::kRowThreshold2].startsWith(QStringLiteral("31.25"))) << d[ModbusListCtrl::kRowThreshold2].toStdString();
+    // Thresholds with three significant digits, as the page shows them.
+    EXPECT_EQ(d[ModbusListCtrl::kRowThreshold1], QStringLiteral("15.5  "));
+    EXPECT_EQ(d[ModbusListCtrl::kRowThreshold2], QStringLiteral("31.3  "));
     EXPECT_EQ(d[ModbusListCtrl::kRowAnalyteCode], QString::fromStdString(kDeviceAnalyte));
     // The device's windows-1251 units, shown as the Russian text they are.
     EXPECT_EQ(d[ModbusListCtrl::kRowUnits], QStringLiteral("мг/м3"));
