@@ -210,14 +210,15 @@ zip_file="$build_ui/KorvanSensorSetup-win64.zip"
 # The tests load Qt's DLLs (and the compiler's runtime DLLs kept with them)
 # from the Qt folder, and its plugins from beside those. The offscreen
 # platform draws text with FreeType from the fonts in QT_QPA_FONTDIR: DejaVu,
-# which has the Cyrillic letters.
+# which has the Cyrillic letters. Wine hands no variable named QT_* on to a
+# Windows program: the tests take the folder from KORVAN_TEST_FONT_DIR.
 fonts="$build_ui/fonts"
 mkdir -p "$fonts"
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf "$fonts/"
 export WINEPATH
 WINEPATH=$(winepath -w "$qt_prefix/bin" 2>/dev/null)
-export QT_QPA_FONTDIR
-QT_QPA_FONTDIR=$(winepath -w "$fonts" 2>/dev/null)
+export KORVAN_TEST_FONT_DIR
+KORVAN_TEST_FONT_DIR=$(winepath -w "$fonts" 2>/dev/null)
 # Wine runs one program after the other here: a window program started
 # before the last one's end finds the server busy.
 timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
@@ -244,7 +245,7 @@ fresh_prefix="$fresh/wineprefix"
 mkdir -p "$fresh_prefix"
 (
   export WINEPREFIX="$fresh_prefix"
-  unset WINEPATH QT_QPA_FONTDIR
+  unset WINEPATH KORVAN_TEST_FONT_DIR
   wineserver -p </dev/null >/dev/null 2>&1
   timeout 180 wineboot -i </dev/null >/dev/null 2>&1
   app="$fresh/unpacked/KorvanSensorSetup-win64"

@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -299,8 +301,11 @@ TEST_F(UiOnWine, TheMainWindowStartsOnTheStoredPortsAndShowsTheDetector)
 
     // The text is drawn in a font that has the Cyrillic letters: the page's
     // captions are Russian.
+    const QString family = QFontInfo(sensor->font()).family();
+    ASSERT_FALSE(family.isEmpty()) << "no fonts: QT_QPA_FONTDIR (KORVAN_TEST_FONT_DIR) names no folder with fonts";
+    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic)) << family.toStdString();
     const QRawFont raw = QRawFont::fromFont(sensor->font());
-    ASSERT_TRUE(raw.isValid()) << "no font: QT_QPA_FONTDIR names no folder with fonts";
+    ASSERT_TRUE(raw.isValid());
     for (QChar c : QStringLiteral("Параметры сенсора"))
         EXPECT_TRUE(c == QLatin1Char(' ') || raw.supportsCharacter(c)) << int(c.unicode());
     const QImage picture = SavePicture(QStringLiteral("main-window-wine.png"));
