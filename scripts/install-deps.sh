@@ -14,6 +14,10 @@ packages=(
   qt6-translations-l10n qt6-svg-dev
   locales
   g++-mingw-w64-x86-64-posix wine wine64 googletest python3
+  # Qt for Windows is built from Debian's Qt sources (scripts/build-qt-windows.sh:
+  # apt-get source, dpkg-source); the Windows stage packs the program into a
+  # zip and gives Qt's offscreen platform a font with Cyrillic letters.
+  dpkg-dev zip fonts-dejavu-core
   clang libclang-rt-14-dev
 )
 

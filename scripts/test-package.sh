@@ -30,5 +30,9 @@ if command -v desktop-file-validate >/dev/null 2>&1; then
   desktop-file-validate "$root/usr/share/applications/korvan-sensor-setup.desktop"
 fi
 "$root/usr/bin/korvan" --version
+# The window program answers --version without a display.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/KorvanSensorSetup" --version)
+grep -q '^KorvanSensorSetup [0-9]' <<<"$version" || { echo "KorvanSensorSetup --version gave: $version" >&2; exit 1; }
+echo "$version"
 "$root/usr/bin/korvan" --help >/dev/null
 echo "package ok"

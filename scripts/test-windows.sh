@@ -6,8 +6,14 @@
 # byte back (tests/transport/win32/com_echo_peer.py). The masters and the
 # engine (tests/windows/) talk to the Linux detector-sim serving
 # tests/windows/wine-sim.ini on COM21 (device line), COM22 (HART) and COM23
-# (multigas). Wine, the peer and the simulator are stopped on every way out.
-# Any missing tool, a simulator that does not come up or a failing test fails
+# (multigas). Then the user interface: Qt for Windows from
+# scripts/build-qt-windows.sh (built once, kept in the user's cache), the
+# program and its UI tests cross-built against it into build-win-ui/, the
+# tests run under Wine on Qt's offscreen platform against the same
+# simulator, KorvanSensorSetup-win64.zip packed and, unpacked into a fresh
+# folder and a fresh Wine prefix, started with --version. Wine, the peer and
+# the simulator are stopped on every way out. Any missing tool, a Qt that
+# cannot be built, a simulator that does not come up or a failing test fails
 # the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -69,6 +75,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 peer_pid=""
 sim_pid=""
 ctest_pid=""
+fresh_prefix=""
 # Asks a child of this script to end, and kills it if it has not after a
 # few seconds.
 stop_child() {
@@ -94,6 +101,9 @@ stop_all() {
   fi
   if [ -n "$peer_pid" ]; then
     stop_child "$peer_pid"
+  fi
+  if [ -n "$fresh_prefix" ]; then
+    WINEPREFIX="$fresh_prefix" timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
   fi
   timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
   timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
@@ -168,3 +178,90 @@ timeout --kill-after=30 1200 ctest --test-dir "$build" --output-on-failure -j "$
   --repeat until-pass:2 </dev/null &
 ctest_pid=$!
 wait "$ctest_pid"
+ctest_pid=""
+
+# --- the user interface --------------------------------------------------------
+echo "== Qt for Windows (scripts/build-qt-windows.sh) =="
+# The first run builds it (15 to 40 minutes on two cores); later runs find it
+# in the cache at once.
+if ! qt_out=$(scripts/build-qt-windows.sh); then
+  echo "test-windows.sh: Qt for Windows could not be built (see the messages above); the user interface is not tested" >&2
+  exit 1
+fi
+qt_prefix=$(printf '%s\n' "$qt_out" | tail -n 1)
+if [ ! -f "$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" ]; then
+  echo "test-windows.sh: scripts/build-qt-windows.sh named '$qt_prefix', which holds no Qt" >&2
+  exit 1
+fi
+echo "Qt: $qt_prefix"
+
+build_ui="$root/build-win-ui"
+echo "== build (user interface for Windows, into build-win-ui/) =="
+cmake -S . -B "$build_ui" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-qt.cmake" \
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DKORVAN_BUILD_SIM=OFF -DKORVAN_BUILD_CORE_TESTS=OFF >/dev/null
+cmake --build "$build_ui" -j "$jobs"
+cmake --build "$build_ui" --target windows_zip
+zip_file="$build_ui/KorvanSensorSetup-win64.zip"
+
+# The tests load Qt's DLLs (and the compiler's runtime DLLs kept with them)
+# from the Qt folder, and its plugins from beside those. The offscreen
+# platform draws text with FreeType from the fonts in QT_QPA_FONTDIR: DejaVu,
+# which has the Cyrillic letters. Wine hands no variable named QT_* on to a
+# Windows program: the tests take the folder from KORVAN_TEST_FONT_DIR.
+fonts="$build_ui/fonts"
+mkdir -p "$fonts"
+cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf "$fonts/"
+export WINEPATH
+WINEPATH=$(winepath -w "$qt_prefix/bin" 2>/dev/null)
+export KORVAN_TEST_FONT_DIR
+KORVAN_TEST_FONT_DIR=$(winepath -w "$fonts" 2>/dev/null)
+# Wine runs one program after the other here: a window program started
+# before the last one's end finds the server busy.
+timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
+
+echo "== tests (user interface for Windows, under Wine, offscreen) =="
+timeout --kill-after=30 1500 ctest --test-dir "$build_ui" --output-on-failure -j "$jobs" \
+  --repeat until-pass:2 </dev/null &
+ctest_pid=$!
+wait "$ctest_pid"
+ctest_pid=""
+picture="$build_ui/tests/windows/ui/artifacts/main-window-wine.png"
+if [ ! -s "$picture" ]; then
+  echo "test-windows.sh: the tests left no picture of the main window ($picture)" >&2
+  exit 1
+fi
+echo "picture of the main window under Wine: $picture"
+
+echo "== the zip, unpacked into a fresh folder and a fresh Wine prefix =="
+fresh="$build_ui/fresh"
+rm -rf "$fresh"
+mkdir -p "$fresh/unpacked"
+(cd "$fresh/unpacked" && cmake -E tar xf "$zip_file")
+fresh_prefix="$fresh/wineprefix"
+mkdir -p "$fresh_prefix"
+(
+  export WINEPREFIX="$fresh_prefix"
+  unset WINEPATH KORVAN_TEST_FONT_DIR
+  wineserver -p </dev/null >/dev/null 2>&1
+  timeout 180 wineboot -i </dev/null >/dev/null 2>&1
+  app="$fresh/unpacked/KorvanSensorSetup-win64"
+  for exe in KorvanSensorSetup korvan; do
+    out="$fresh/$exe-version.txt"
+    rc=0
+    timeout 120 wine "$app/$exe.exe" --version </dev/null >"$out" 2>"$fresh/$exe-version.err" || rc=$?
+    timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
+    if [ "$rc" -ne 0 ] || ! grep -q "^$exe 0*[0-9]" "$out"; then
+      echo "test-windows.sh: $exe.exe --version from the unpacked zip gave exit $rc and:" >&2
+      cat "$out" "$fresh/$exe-version.err" >&2
+      exit 1
+    fi
+    echo "  $exe.exe --version: $(tr -d '\r' <"$out")"
+  done
+)
+WINEPREFIX="$fresh_prefix" timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
+fresh_prefix=""
+echo "Windows package: $zip_file ($(du -h "$zip_file" | cut -f1))"

@@ -1,0 +1,7 @@
+#include "ConsoleOutput.h"
+
+namespace ConsoleOutput {
+
+void Attach() {}
+
+} // namespace ConsoleOutput

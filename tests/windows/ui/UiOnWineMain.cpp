@@ -1,0 +1,25 @@
+// The user interface of the Windows build under Qt's offscreen platform,
+// inside the program's own application object, against the simulated
+// detector outside the process (scripts/test-windows.sh starts it and names
+// its COM ports).
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+
+#include "CKorvanSensorSetupApp.h"
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    // The offscreen platform draws text with FreeType from the fonts in
+    // QT_QPA_FONTDIR. Wine does not hand variables named QT_* on to Windows
+    // programs, so the folder comes as KORVAN_TEST_FONT_DIR.
+    const QByteArray fonts = qgetenv("KORVAN_TEST_FONT_DIR");
+    if (!fonts.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR"))
+        qputenv("QT_QPA_FONTDIR", fonts);
+    ::testing::InitGoogleTest(&argc, argv);
+    CKorvanSensorSetupApp app(argc, argv);
+    app.setOrganizationName(QStringLiteral("Korvan"));
+    app.setApplicationName(QStringLiteral("KorvanSensorSetup"));
+    return RUN_ALL_TESTS();
+}
