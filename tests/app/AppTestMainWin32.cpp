@@ -1,7 +1,7 @@
-// The Windows build's tests of the application's widgets that need neither
-// the simulator nor a config folder of their own: inside the program's own
-// application object, under Qt's offscreen platform. Qt's Russian texts are
-// looked for beside the test, as beside the program (translations/).
+// The main of the Windows build's window tests (app_tests' Windows part and
+// windows_ui_tests): inside the program's own application object, under
+// Qt's offscreen platform. Qt's Russian texts are looked for beside the
+// test, as beside the program (translations/).
 #include <gtest/gtest.h>
 
 #include <QByteArray>

@@ -17,24 +17,6 @@
 #include "Settings.h"
 #include "WindowMessageEvent.h"
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void PumpQueued()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 TempSettings::TempSettings()
 {
     // Qt reads the config folder once per process; each test points the

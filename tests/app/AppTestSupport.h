@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiPump.h"
+
 #include <gtest/gtest.h>
 
 #include "QtPrinters.h"
@@ -22,11 +24,6 @@
 class QDialog;
 class QWidget;
 
-// Runs the event loop until `done` holds; false when `timeoutMs` passes
-// first.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 30000);
-// Runs what is queued now, and what that queues, for a short while.
-void PumpQueued();
 
 // A per-test config folder for the settings store and the port links: the
 // store's folder follows it, so a test never touches the user's settings.

@@ -35,6 +35,7 @@
 
 #include "AppContext.h"
 #include "AppIcon.h"
+#include "UiPump.h"
 #include "CDlgTabCtrl.h"
 #include "CKorvanSensorSetupApp.h"
 #include "CKorvanSensorSetupDlg.h"
@@ -60,24 +61,6 @@ constexpr int kPatienceMs = 120000;
 
 // Where QSettings keeps the organisation's and application's settings.
 const wchar_t* const kStoreKey = L"Software\\Korvan\\KorvanSensorSetup";
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = kPatienceMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-void PumpQueued()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 std::wstring GroupKey(const wchar_t* group)
 {
@@ -280,7 +263,7 @@ TEST_F(UiOnWine, TheMainWindowStartsOnTheStoredPortsAndShowsTheDetector)
     WriteRegistryNumber(L"Connection", L"MgPort", DWORD(MultigasPort()));
     Open();
     ASSERT_FALSE(window_->windowIcon().isNull());
-    ASSERT_TRUE(PumpUntil([&] { return app_->engine.mode == Engine::kModeConnected; }))
+    ASSERT_TRUE(PumpUntil([&] { return app_->engine.mode == Engine::kModeConnected; }, kPatienceMs))
         << "mode " << app_->engine.mode;
     EXPECT_EQ(app_->engine.modbusPort, DevicePort());
     PumpQueued();
@@ -326,7 +309,7 @@ TEST_F(UiOnWine, TheMainWindowStartsOnTheStoredPortsAndShowsTheDetector)
     ModbusListCtrl* device = DevicePage()->List();
     DevicePage()->ReadButton()->click();
     EXPECT_EQ(app_->engine.mode, Engine::kModeReadDevice);
-    ASSERT_TRUE(PumpUntil([&] { return app_->engine.mode == Engine::kModeIdle; }));
+    ASSERT_TRUE(PumpUntil([&] { return app_->engine.mode == Engine::kModeIdle; }, kPatienceMs));
     PumpQueued();
     ASSERT_EQ(device->RowCount(), ModbusListCtrl::kRowCount) << device->StatusText().toStdString();
     const QStringList d = Values(*device);
@@ -361,7 +344,7 @@ TEST_F(UiOnWine, AStoredPortThatIsNotThereIsToldAtStartUp)
     // The start-up connection fails on the missing port and says so once.
     const QString noAccess = S(211);
     ASSERT_TRUE(PumpUntil([&] { return std::find(boxes_.begin(), boxes_.end(), noAccess) != boxes_.end(); }, 30000));
-    ASSERT_TRUE(PumpUntil([&] { return app_->engine.mode == Engine::kModeIdle; }));
+    ASSERT_TRUE(PumpUntil([&] { return app_->engine.mode == Engine::kModeIdle; }, kPatienceMs));
     PumpQueued();
     EXPECT_EQ(std::count(boxes_.begin(), boxes_.end(), noAccess), 1);
     EXPECT_EQ(SensorPage()->List()->RowCount(), 0);
