@@ -1,11 +1,12 @@
 #include "PtyLine.h"
 
+#include "LineSchedule.h"
+
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <stdexcept>
 #include <vector>
@@ -160,44 +161,24 @@ void PtyLine::Close()
 
 void PtyLine::Run()
 {
-    struct Outgoing {
-        Clock::time_point due;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::deque<Outgoing> outgoing;
-    Clock::time_point lineFreeAt = Clock::now();
-    Clock::time_point lastByte = Clock::now();
-    bool idlePending = false;
-    std::vector<SimAnswer> answers;
+    LineSchedule schedule(device_, options_.baud, options_.bitsPerByte, options_.idleGapMs);
     std::uint8_t buf[4096];
-
-    auto schedule = [&](const SimAnswer& answer, Clock::time_point now) {
-        Clock::time_point t = std::max(now + std::chrono::milliseconds(answerDelayMs_.load()), lineFreeAt);
-        const bool pace = pace_.load();
-        const auto byteTime = std::chrono::microseconds(
-            static_cast<std::int64_t>(options_.bitsPerByte) * 1000000 / static_cast<std::int64_t>(options_.baud));
-        for (const SimPiece& piece : answer) {
-            t += std::chrono::milliseconds(piece.delayMs);
-            if (!pace) {
-                outgoing.push_back({t, piece.bytes});
+    auto send = [&](const std::vector<std::uint8_t>& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
                 continue;
-            }
-            // Each byte leaves when its last bit has been clocked out.
-            for (std::uint8_t b : piece.bytes) {
-                t += byteTime;
-                outgoing.push_back({t, {b}});
-            }
+            if (n <= 0)
+                break;  // nobody reads the far end: the bytes are lost, as on a wire
+            done += static_cast<std::size_t>(n);
         }
-        lineFreeAt = t;
+        bytesSent_ += done;
     };
 
     for (;;) {
         Clock::time_point now = Clock::now();
-        Clock::time_point wakeAt = Clock::time_point::max();
-        if (!outgoing.empty())
-            wakeAt = outgoing.front().due;
-        if (idlePending)
-            wakeAt = std::min(wakeAt, lastByte + std::chrono::milliseconds(options_.idleGapMs));
+        const Clock::time_point wakeAt = schedule.WakeAt();
         timespec ts{};
         timespec* timeout = nullptr;
         if (wakeAt != Clock::time_point::max()) {
@@ -218,34 +199,12 @@ void PtyLine::Run()
             const ssize_t n = ::read(master_, buf, sizeof buf);
             if (n > 0) {
                 bytesReceived_ += static_cast<std::uint64_t>(n);
-                answers.clear();
-                device_.Feed(buf, static_cast<std::size_t>(n), answers);
-                for (const SimAnswer& a : answers)
-                    schedule(a, now);
-                lastByte = now;
-                idlePending = true;
+                schedule.Received(buf, static_cast<std::size_t>(n), now, pace_.load(), answerDelayMs_.load());
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 // Should not happen while we hold the slave; never spin on it.
                 ::usleep(10000);
             }
         }
-        if (idlePending && now - lastByte >= std::chrono::milliseconds(options_.idleGapMs)) {
-            idlePending = false;
-            device_.LineIdle();
-        }
-        while (!outgoing.empty() && outgoing.front().due <= now) {
-            const std::vector<std::uint8_t>& bytes = outgoing.front().bytes;
-            std::size_t done = 0;
-            while (done < bytes.size()) {
-                const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;  // nobody reads the far end: the bytes are lost, as on a wire
-                done += static_cast<std::size_t>(n);
-            }
-            bytesSent_ += done;
-            outgoing.pop_front();
-        }
+        schedule.Due(now, send);
     }
 }

@@ -22,6 +22,8 @@
 // from any thread while the line runs.
 class PtyLine {
 public:
+    static constexpr bool kCanUnplug = true;
+
     struct Options {
         std::string portsFolder;        // empty: $XDG_CONFIG_HOME/Korvan/ports, else ~/.config/Korvan/ports
         int portNumber = 1;

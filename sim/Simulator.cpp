@@ -115,7 +115,7 @@ void Simulator::Start()
     if (running_)
         return;
     auto options = [&](int port, unsigned baud, unsigned bits) {
-        PtyLine::Options o;
+        SimLine::Options o;
         o.portsFolder = options_.portsFolder;
         o.portNumber = port;
         o.baud = baud;
@@ -138,12 +138,12 @@ void Simulator::Start()
         if (!options_.recordFile.empty())
             transcript_ = std::make_shared<LineTranscript>(options_.recordFile);
         if (options_.devicePort)
-            deviceLine_ = std::make_unique<PtyLine>(device(Line::Device, "device"), options(*options_.devicePort, 9600, 10));
+            deviceLine_ = std::make_unique<SimLine>(device(Line::Device, "device"), options(*options_.devicePort, 9600, 10));
         if (options_.hartPort && HartLine() != nullptr)
-            hartLine_ = std::make_unique<PtyLine>(device(Line::Hart, "hart"), options(*options_.hartPort, 1200, 11));
+            hartLine_ = std::make_unique<SimLine>(device(Line::Hart, "hart"), options(*options_.hartPort, 1200, 11));
         if (options_.multigasPort)
             multigasLine_ =
-                std::make_unique<PtyLine>(device(Line::Multigas, "multigas"), options(*options_.multigasPort, 9600, 10));
+                std::make_unique<SimLine>(device(Line::Multigas, "multigas"), options(*options_.multigasPort, 9600, 10));
     } catch (...) {
         Stop();
         throw;
@@ -177,7 +177,7 @@ void Simulator::SetAnswerDelay(unsigned ms)
             l->SetAnswerDelay(ms);
 }
 
-PtyLine* Simulator::Slot(Line which) const
+SimLine* Simulator::Slot(Line which) const
 {
     switch (which) {
     case Line::Device:
@@ -197,8 +197,8 @@ LineWideFault* Simulator::Wide(Line which) const
 
 bool Simulator::Unplug(Line which)
 {
-    PtyLine* line = Slot(which);
-    if (line == nullptr)
+    SimLine* line = Slot(which);
+    if (line == nullptr || !SimLine::kCanUnplug)
         return false;
     line->Unplug();
     return true;
@@ -206,8 +206,8 @@ bool Simulator::Unplug(Line which)
 
 bool Simulator::Replug(Line which)
 {
-    PtyLine* line = Slot(which);
-    if (line == nullptr)
+    SimLine* line = Slot(which);
+    if (line == nullptr || !SimLine::kCanUnplug)
         return false;
     line->Replug();
     return true;

@@ -11,7 +11,7 @@
 #include "MultigasState.h"
 #include "LineTranscript.h"
 #include "LineWideFault.h"
-#include "PtyLine.h"
+#include "SimLine.h"
 #include "Scenario.h"
 
 #ifdef KORVAN_SIM_HAS_HART
@@ -21,7 +21,8 @@
 // Everything at the far end of the tool's three lines, in one object: the
 // detector on the device line, the HART field device behind its modem and
 // the multigas rack's set switches, each on a pseudo-terminal linked as a
-// COM number. Tests start it in-process; the executable wraps it.
+// COM number (on Windows: the far end of a null-modem pair, see ComLine).
+// Tests start it in-process; the executable wraps it.
 class Simulator {
 public:
     enum class Line { Device, Hart, Multigas };
@@ -74,13 +75,14 @@ public:
 
     // The line objects, for their traffic counters; nullptr when not served.
     // They live from Start to Stop, across unplugging and replugging.
-    const PtyLine* DeviceLine() const { return deviceLine_.get(); }
-    const PtyLine* HartPtyLine() const { return hartLine_.get(); }
+    const SimLine* DeviceLine() const { return deviceLine_.get(); }
+    const SimLine* HartPtyLine() const { return hartLine_.get(); }
 
     // Pulls a line out or plugs it back in, as a USB serial adapter is
     // pulled (see PtyLine): a program holding the port sees a hang-up, the
     // link goes, and on replug comes back under the same COM number with
-    // the same device, its state kept. False when the line is not served.
+    // the same device, its state kept. False when the line is not served or
+    // cannot be pulled out (Windows: a COM port pair).
     // Replug throws std::runtime_error when the pseudo-terminal or the link
     // cannot be made. Not to be called during Start or Stop.
     bool Unplug(Line which);
@@ -118,11 +120,11 @@ public:
 
 private:
     void Apply(const Scenario& scenario);
-    PtyLine* Slot(Line which) const;
+    SimLine* Slot(Line which) const;
     LineWideFault* Wide(Line which) const;
     bool SetWide(Line which, LineFault::Kind kind, bool on);
-    static std::string LinkOf(const std::unique_ptr<PtyLine>& line) { return line ? line->LinkPath() : std::string(); }
-    static std::string PtyOf(const std::unique_ptr<PtyLine>& line) { return line ? line->DevicePath() : std::string(); }
+    static std::string LinkOf(const std::unique_ptr<SimLine>& line) { return line ? line->LinkPath() : std::string(); }
+    static std::string PtyOf(const std::unique_ptr<SimLine>& line) { return line ? line->DevicePath() : std::string(); }
 
     Options options_;
     std::shared_ptr<MultigasState> multigas_;
@@ -138,9 +140,9 @@ private:
     // line without a device).
     std::unique_ptr<LineWideFault> wide_[3];
     std::vector<std::unique_ptr<RecordedLineDevice>> recorded_;
-    std::unique_ptr<PtyLine> deviceLine_;
-    std::unique_ptr<PtyLine> hartLine_;
-    std::unique_ptr<PtyLine> multigasLine_;
+    std::unique_ptr<SimLine> deviceLine_;
+    std::unique_ptr<SimLine> hartLine_;
+    std::unique_ptr<SimLine> multigasLine_;
     std::vector<std::string> notes_;
     bool running_ = false;
 };

@@ -17,6 +17,24 @@
 #include "Settings.h"
 #include "WindowMessageEvent.h"
 
+#ifdef _WIN32
+// The store is the program's registry key: each test begins and ends with
+// it empty.
+TempSettings::TempSettings()
+{
+    QSettings(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup")).clear();
+}
+
+TempSettings::~TempSettings()
+{
+    QSettings(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup")).clear();
+}
+
+QString TempSettings::StoreFile() const
+{
+    return QSettings(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup")).fileName();
+}
+#else
 TempSettings::TempSettings()
 {
     // Qt reads the config folder once per process; each test points the
@@ -31,6 +49,7 @@ QString TempSettings::StoreFile() const
 {
     return QString::fromStdString(home_.Path()) + QStringLiteral("/Korvan/KorvanSensorSetup.conf");
 }
+#endif
 
 std::vector<std::pair<int, int>> MessageRecorder::ModeChanges() const
 {

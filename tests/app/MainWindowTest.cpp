@@ -601,6 +601,9 @@ TEST_F(MainWindowTest, BusyHartPortWarnsWithItsOwnText)
 
 TEST_F(MainWindowTest, ADevicePortTheUserMayNotOpenIsNamedWithTheRemedy)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a port the user may not open is a Linux matter (device group rights); Windows reports such a port as busy";
+#else
     StartSim();
     StorePorts(kDevicePort, kHartPort);
     Open();
@@ -632,6 +635,7 @@ TEST_F(MainWindowTest, ADevicePortTheUserMayNotOpenIsNamedWithTheRemedy)
     EXPECT_EQ(hooks_.boxes[0].text, StringTable::Get(211));
     EXPECT_FALSE(engine().LinePortDenied());
     EXPECT_EQ(sensorPage->List()->StatusText(), StringTable::Get(249));
+#endif
 }
 
 TEST(MainWindowPlacement, OpensWithinTheScreenAndKeepsAPlaceThatStillFits)

@@ -361,11 +361,14 @@ TEST_F(JournalPagesTest, AFileThatCannotBeWrittenIsReportedAsAFailedSave)
         QString path;
     };
     std::vector<Case> cases = {{"cannot be created", dir.filePath(QStringLiteral("нет такой папки/thjournal.csv"))}};
+#ifdef __linux__
     // Opened, then the disk is full: a name with the dialog's suffix that
-    // leads to the full device.
+    // leads to the full device (Linux only: Windows has no such device, and
+    // QFile::link makes a shortcut file there).
     const QString full = dir.filePath(QStringLiteral("full.csv"));
     if (QFile::link(QStringLiteral("/dev/full"), full))
         cases.push_back({"disk full", full});
+#endif
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         hooks_.boxes.clear();

@@ -167,19 +167,28 @@ public:
             hadOld_ = true;
             old_ = old;
         }
-        ::setenv("TZ", zone, 1);
-        ::tzset();
+        qputenv("TZ", zone);
+        ResetZone();
     }
     ~TimeZoneGuard()
     {
         if (hadOld_)
-            ::setenv("TZ", old_.c_str(), 1);
+            qputenv("TZ", old_.c_str());
         else
-            ::unsetenv("TZ");
-        ::tzset();
+            qunsetenv("TZ");
+        ResetZone();
     }
 
 private:
+    static void ResetZone()
+    {
+#ifdef _WIN32
+        _tzset();
+#else
+        ::tzset();
+#endif
+    }
+
     bool hadOld_ = false;
     std::string old_;
 };
@@ -199,9 +208,14 @@ TEST(ModbusListFormats, ClockIsUtcAndDateHasTwoDigitDayAndMonth)
         // The zone is in force: local midnight of 1970 is not UTC midnight.
         std::time_t epoch = 0;
         std::tm local {};
+#ifdef _WIN32
+        ::localtime_s(&local, &epoch);
+#else
         ::localtime_r(&epoch, &local);
-        if (std::string(zone) != "UTC0")
+#endif
+        if (std::string(zone) != "UTC0") {
             ASSERT_NE(local.tm_hour, 0);
+        }
         for (const auto& c : clocks) {
             SCOPED_TRACE(c.seconds);
             EXPECT_EQ(ModbusListCtrl::ClockText(c.seconds), QString::fromLatin1(c.text));

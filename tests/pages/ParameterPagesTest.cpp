@@ -556,6 +556,8 @@ int FilledRows(const QStringList& values)
 
 TEST_F(ParameterPagesTest, ALineLostWhileThePagePollsIsToldAndThePollComesBackByItself)
 {
+    if (!SimLine::kCanUnplug)
+        GTEST_SKIP() << "the simulator cannot pull a COM port of a pair out here (Windows); the lost line is tested on Linux";
     OpenConnected(kKnownSensor);
     ModbusDialog* device = DevicePage();
     ShowPage(CDlgTabCtrl::kDevicePage);
