@@ -11,7 +11,9 @@
 # program and its UI tests cross-built against it into build-win-ui/, the
 # tests run under Wine on Qt's offscreen platform against the same
 # simulator, KorvanSensorSetup-win64.zip packed and, unpacked into a fresh
-# folder and a fresh Wine prefix, started with --version. Wine, the peer and
+# folder and a fresh Wine prefix, started with --version. The window tests
+# that run the simulator in their own process get null-modem pairs of COM
+# ports (tests/windows/com_pair_bridge.py). Wine, the peer, the pairs and
 # the simulator are stopped on every way out. Any missing tool, a Qt that
 # cannot be built, a simulator that does not come up or a failing test fails
 # the run.
@@ -74,6 +76,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 peer_pid=""
 sim_pid=""
+bridge_pid=""
 ctest_pid=""
 fresh_prefix=""
 # Asks a child of this script to end, and kills it if it has not after a
@@ -101,6 +104,9 @@ stop_all() {
   fi
   if [ -n "$peer_pid" ]; then
     stop_child "$peer_pid"
+  fi
+  if [ -n "$bridge_pid" ]; then
+    stop_child "$bridge_pid"
   fi
   if [ -n "$fresh_prefix" ]; then
     WINEPREFIX="$fresh_prefix" timeout 30 wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -202,7 +208,7 @@ cmake -S . -B "$build_ui" -G Ninja \
   -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64-qt.cmake" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
-  -DKORVAN_BUILD_SIM=OFF -DKORVAN_BUILD_CORE_TESTS=OFF >/dev/null
+  -DKORVAN_BUILD_SIM=ON -DKORVAN_BUILD_CORE_TESTS=OFF >/dev/null
 cmake --build "$build_ui" -j "$jobs"
 cmake --build "$build_ui" --target windows_zip
 zip_file="$build_ui/KorvanSensorSetup-win64.zip"
@@ -223,8 +229,26 @@ KORVAN_TEST_FONT_DIR=$(winepath -w "$fonts" 2>/dev/null)
 # before the last one's end finds the server busy.
 timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
 
+# The window tests of app/, pages/ and workspace/ run the simulator inside
+# the test process on the far ends of null-modem pairs: the program opens
+# COM1-3, the simulator serves COM101-103.
+bridge_log="$build_ui/com-pair-bridge.log"
+python3 tests/windows/com_pair_bridge.py "$dosdevices" 1:101 2:102 3:103 --lifetime 3600 \
+  </dev/null >"$bridge_log" 2>&1 &
+bridge_pid=$!
+for _ in $(seq 100); do
+  grep -q '^ready$' "$bridge_log" 2>/dev/null && break
+  kill -0 "$bridge_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if ! grep -q '^ready$' "$bridge_log" 2>/dev/null; then
+  echo "test-windows.sh: the COM port pairs did not come up:" >&2
+  cat "$bridge_log" >&2
+  exit 1
+fi
+
 echo "== tests (user interface for Windows, under Wine, offscreen) =="
-timeout --kill-after=30 1500 ctest --test-dir "$build_ui" --output-on-failure -j "$jobs" \
+timeout --kill-after=30 2700 ctest --test-dir "$build_ui" --output-on-failure -j "$jobs" \
   --repeat until-pass:2 </dev/null &
 ctest_pid=$!
 wait "$ctest_pid"

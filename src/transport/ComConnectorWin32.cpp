@@ -76,8 +76,19 @@ bool ApplyLineSettings(HANDLE h, const LineSettings& s)
     if (!GetCommState(h, &dcb))
         return false;
     MakeWin32Dcb(s, dcb);
-    if (!SetCommState(h, &dcb))
-        return false;
+    if (!SetCommState(h, &dcb)) {
+        // A driver may keep a setting of the previous open that it could
+        // only half take and then refuse the same settings as "no change"
+        // (Wine on a pseudo-terminal keeps the odd-parity flag without
+        // parity, so a second 8O1 open failed). From no parity, the wanted
+        // settings are a change it takes; a driver that cannot do them at
+        // all still refuses.
+        DCB plain = dcb;
+        plain.Parity = NOPARITY;
+        plain.fParity = 0;
+        if (!SetCommState(h, &plain) || !SetCommState(h, &dcb))
+            return false;
+    }
     COMMTIMEOUTS t = MakeWin32Timeouts();
     return SetCommTimeouts(h, &t) != 0;
 }

@@ -18,6 +18,16 @@
 #include "WindowMessageEvent.h"
 
 #ifdef _WIN32
+#include <windows.h>
+#endif
+
+#ifdef _WIN32
+bool UnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 // The store is the program's registry key: each test begins and ends with
 // it empty.
 TempSettings::TempSettings()
@@ -34,7 +44,17 @@ QString TempSettings::StoreFile() const
 {
     return QSettings(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup")).fileName();
 }
+
+std::unique_ptr<QSettings> TempSettings::Store() const
+{
+    return std::make_unique<QSettings>(QStringLiteral("Korvan"), QStringLiteral("KorvanSensorSetup"));
+}
 #else
+bool UnderWine()
+{
+    return false;
+}
+
 TempSettings::TempSettings()
 {
     // Qt reads the config folder once per process; each test points the
@@ -48,6 +68,11 @@ TempSettings::~TempSettings() = default;
 QString TempSettings::StoreFile() const
 {
     return QString::fromStdString(home_.Path()) + QStringLiteral("/Korvan/KorvanSensorSetup.conf");
+}
+
+std::unique_ptr<QSettings> TempSettings::Store() const
+{
+    return std::make_unique<QSettings>(StoreFile(), QSettings::IniFormat);
 }
 #endif
 

@@ -22,8 +22,15 @@
 #include "TestPorts.h"
 
 class QDialog;
+class QSettings;
 class QWidget;
 
+
+// True in a Windows test process under Wine, which does not keep a COM port
+// to the one program that opened it: a test of a busy port skips there.
+bool UnderWine();
+inline constexpr const char* kWineSharesPorts =
+    "Wine does not enforce exclusive opening of COM ports: a port held by another program is tested on Linux";
 
 // A per-test config folder for the settings store and the port links: the
 // store's folder follows it, so a test never touches the user's settings.
@@ -33,8 +40,10 @@ public:
     ~TempSettings();
     const std::string& Path() const { return home_.Path(); }
     const TempConfigHome& Home() const { return home_; }
-    // The store's file of this folder.
+    // The store's file of this folder (Windows: the registry key's name).
     QString StoreFile() const;
+    // The store, read as another program would read it.
+    std::unique_ptr<QSettings> Store() const;
 
 private:
     TempConfigHome home_;

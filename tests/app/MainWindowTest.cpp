@@ -199,6 +199,8 @@ TEST_F(MainWindowTest, MissingDevicePortWarnsOncePerAttemptUntilTheDialogClosed)
 
 TEST_F(MainWindowTest, BusyDevicePortWarnsOnce)
 {
+    if (UnderWine())
+        GTEST_SKIP() << kWineSharesPorts;
     StartSim();
     StorePorts(kDevicePort, kHartPort);
     Open();
@@ -585,6 +587,8 @@ TEST_F(MainWindowTest, ClosingOverRunningWorkAsksFirst)
 
 TEST_F(MainWindowTest, BusyHartPortWarnsWithItsOwnText)
 {
+    if (UnderWine())
+        GTEST_SKIP() << kWineSharesPorts;
     StartSim();
     StorePorts(kDevicePort, kHartPort);
     HartComConnector other;

@@ -7,8 +7,9 @@ Wine) and carries every byte written to one port to the other, as a
 null-modem cable (or com0com on Windows) does. The window tests' program
 opens COMA; the simulator inside the same test process serves COMB.
 What a side does not take is dropped, as on a wire. Prints "ready" on
-standard output once every link exists; removes its links when terminated
-or when its lifetime ends.
+standard output once every link exists; puts back a link that something
+else has replaced; removes its links when terminated or when its lifetime
+ends.
 """
 import argparse
 import errno
@@ -34,6 +35,18 @@ class End:
         if os.path.lexists(link):
             os.remove(link)
         os.symlink(self.slave_path, link)
+
+    def keep_link(self) -> None:
+        # Wine's mount manager links COM1 and up to the serial devices it
+        # finds whenever a Wine server starts: the pair's link is put back.
+        try:
+            if os.path.islink(self.link) and os.readlink(self.link) == self.slave_path:
+                return
+            if os.path.lexists(self.link):
+                os.remove(self.link)
+            os.symlink(self.slave_path, self.link)
+        except OSError:
+            pass
 
     def remove_link(self) -> None:
         try:
@@ -86,6 +99,9 @@ def main() -> int:
                 readable, _, _ = select.select(masters, [], [], 0.2)
             except InterruptedError:
                 continue
+            if not readable:
+                for e in ends:
+                    e.keep_link()
             for fd in readable:
                 try:
                     data = os.read(fd, 4096)

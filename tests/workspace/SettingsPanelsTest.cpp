@@ -673,12 +673,12 @@ TEST_F(PolyProfilesTest, ProfilesAreCreatedReplacedKeptApartByCaseAndSurviveARes
     EXPECT_EQ(dialog_->ProfileBox()->count(), 0);
     EXPECT_EQ(Edits(), (QStringList{"1", "0", "0", "0", "0"}));
 
-    QSettings store(folder_.StoreFile(), QSettings::IniFormat);
-    EXPECT_EQ(store.value("LmpProfiles/Count").toInt(), 3);
-    EXPECT_EQ(store.value("LmpProfiles/Name_0").toString(), "CO-1");
-    EXPECT_EQ(store.value("LmpProfiles/Value_0_4").toString(), "1e-7");
-    EXPECT_EQ(store.value("LmpProfiles/Name_2").toString(), "co-1");
-    EXPECT_FALSE(store.contains("OksikLmpProfiles/Count"));
+    const std::unique_ptr<QSettings> store = folder_.Store();
+    EXPECT_EQ(store->value("LmpProfiles/Count").toInt(), 3);
+    EXPECT_EQ(store->value("LmpProfiles/Name_0").toString(), "CO-1");
+    EXPECT_EQ(store->value("LmpProfiles/Value_0_4").toString(), "1e-7");
+    EXPECT_EQ(store->value("LmpProfiles/Name_2").toString(), "co-1");
+    EXPECT_FALSE(store->contains("OksikLmpProfiles/Count"));
 }
 
 TEST_F(PolyProfilesTest, EscClosesTheDialogAndEnterDoesNothing)

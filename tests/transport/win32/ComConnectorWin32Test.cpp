@@ -278,6 +278,28 @@ TEST_F(EchoPort, SecondOpenOfTheSameConnectorChangesNothingAndCloseTwiceIsHarmle
     EXPECT_TRUE(next.Open(port_));
 }
 
+// The HART line (8O1) opens again after it was closed, and again: under
+// Wine the port is a pseudo-terminal that keeps half of the parity setting
+// across opens and refused the second open until the connector learned to
+// go through no parity.
+TEST_F(EchoPort, TheHartLineOpensAgainAndAgain)
+{
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        HartComConnector c;
+        ASSERT_TRUE(c.Open(port_));
+        const std::string frame("\x82\x00", 2);
+        ASSERT_TRUE(Send(c, frame));
+        EXPECT_EQ(Receive(c, 2), frame);
+    }
+    // The device line after it, and the HART line once more.
+    ModbusComConnector device;
+    ASSERT_TRUE(device.Open(port_));
+    device.Close();
+    HartComConnector hart;
+    EXPECT_TRUE(hart.Open(port_));
+}
+
 TEST_F(EchoPort, SecondConnectorCannotTakeAnOpenPort)
 {
     if (UnderWine())

@@ -9,6 +9,8 @@
 #include "QtPrinters.h"
 
 #include <windows.h>
+#include <shellapi.h>
+#include <winver.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -195,6 +197,53 @@ protected:
     std::unique_ptr<AppContext> app_;
     std::unique_ptr<CKorvanSensorSetupDlg> window_;
 };
+
+// The executable as Explorer shows it: with the program's icon, every size
+// of it, and its version.
+TEST(WindowsExecutable, CarriesTheProgramsIconAndVersion)
+{
+    // The build's folder as Wine names it (drive Z: is the Linux root).
+    std::wstring exe = QString::fromUtf8(KORVAN_TEST_PROGRAM_EXE).toStdWString();
+    if (!exe.empty() && exe[0] == L'/')
+        exe = L"Z:" + exe;
+    std::replace(exe.begin(), exe.end(), L'/', L'\\');
+
+    EXPECT_EQ(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u) << "icon groups in the executable";
+    for (int size : {16, 32, 48, 256}) {
+        SCOPED_TRACE(size);
+        HICON icon = nullptr;
+        ASSERT_EQ(PrivateExtractIconsW(exe.c_str(), 0, size, size, &icon, nullptr, 1, 0), 1u);
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP colour{};
+        ASSERT_NE(GetObjectW(info.hbmColor, sizeof colour, &colour), 0);
+        EXPECT_EQ(colour.bmWidth, size);
+        EXPECT_EQ(colour.bmHeight, size);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
+
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<BYTE> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_NE(fixed, nullptr);
+    const QString version = QStringLiteral("%1.%2.%3")
+                                .arg(HIWORD(fixed->dwFileVersionMS))
+                                .arg(LOWORD(fixed->dwFileVersionMS))
+                                .arg(HIWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(version, QStringLiteral(KORVAN_TEST_PROGRAM_VERSION));
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\041904B0\\ProductVersion",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_EQ(QString::fromWCharArray(text), QStringLiteral(KORVAN_TEST_PROGRAM_VERSION));
+}
 
 TEST_F(UiOnWine, TheStoreIsTheRegistryKeyOfTheProgram)
 {
