@@ -77,7 +77,6 @@ protected:
     {
         if (!PortsNamed())
             GTEST_FAIL() << kNoPorts;
-        ResetPseudoTerminalParity(HartPort());
         engine_ = std::make_unique<Engine>(&poster_);
         for (std::uint32_t id = 4024; id <= 4028; ++id)
             engine_->Register(kWindow, id);

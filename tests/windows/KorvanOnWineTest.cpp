@@ -127,9 +127,6 @@ protected:
     {
         if (!PortsNamed())
             return args;
-        // korvan opens the HART line at 8O1; the pseudo-terminal under it
-        // must not keep the odd parity of an earlier run (SimScenario.h).
-        ResetPseudoTerminalParity(HartPort());
         for (const std::string& a :
              {std::string("--device-port"), std::to_string(DevicePort()), std::string("--hart-port"),
               std::to_string(HartPort())})

@@ -103,7 +103,6 @@ TEST_F(MastersOnSim, TextExchangeReadsTheSerialNumber)
 
 TEST_F(MastersOnSim, HartCommandsZeroAndThirteenOnTheModemLine)
 {
-    ResetPseudoTerminalParity(HartPort());
     HartMaster master;
     ASSERT_TRUE(master.Open(HartPort()));
 

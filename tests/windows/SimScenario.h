@@ -11,7 +11,6 @@
 
 #include <windows.h>
 
-#include "ModbusComConnector.h"
 
 namespace wine_sim {
 
@@ -84,26 +83,6 @@ inline const char* kNoPorts =
 inline bool PortsNamed()
 {
     return DevicePort() > 0 && HartPort() > 0 && MultigasPort() > 0;
-}
-
-inline bool UnderWine()
-{
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-// Under Wine the HART port is a pseudo-terminal, which keeps its settings
-// from one open to the next but cannot do parity: it drops PARENB and keeps
-// PARODD. Linux then refuses (EINVAL) the next 8O1 setting, whose only
-// change would be the parity the terminal cannot take, and Wine's second
-// open of the HART port fails. An open at 8N1 in between clears PARODD. A
-// real port keeps its parity and needs none of this.
-inline void ResetPseudoTerminalParity(int port)
-{
-    if (!UnderWine())
-        return;
-    ModbusComConnector plain;
-    plain.Open(port);
 }
 
 } // namespace wine_sim

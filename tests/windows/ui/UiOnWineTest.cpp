@@ -113,8 +113,7 @@ QString S(int id)
 }
 
 // Every test begins and ends with an empty store, with message boxes and
-// modal dialogs answered at once (and recorded), and with the HART line of
-// the pseudo-terminal set back to a parity it can take.
+// modal dialogs answered at once (and recorded).
 class UiOnWine : public ::testing::Test {
 protected:
     void SetUp() override
@@ -122,7 +121,6 @@ protected:
         if (!PortsNamed())
             GTEST_SKIP() << kNoPorts;
         ClearStore();
-        ResetPseudoTerminalParity(HartPort());
         MessageBoxes::SetHook([this](const MessageBoxes::Request& r) {
             boxes_.push_back(r.text);
             return int(MessageBoxes::kOk);
