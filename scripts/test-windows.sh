@@ -115,6 +115,19 @@ stop_all() {
   timeout 30 wineserver -w </dev/null >/dev/null 2>&1 || true
   exit "$rc"
 }
+# Waits up to 10 s for a helper (pid $1) to print "ready" into its log ($2);
+# fails the run with $3 and the log when it does not.
+await_ready() {
+  for _ in $(seq 100); do
+    grep -q '^ready$' "$2" 2>/dev/null && return 0
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  grep -q '^ready$' "$2" 2>/dev/null && return 0
+  echo "test-windows.sh: $3:" >&2
+  cat "$2" >&2
+  exit 1
+}
 trap stop_all EXIT
 trap 'exit 130' INT TERM
 
@@ -133,16 +146,7 @@ rm -f "$dosdevices/com250"
 python3 tests/transport/win32/com_echo_peer.py "$dosdevices/com$echo_com" --lifetime 1800 \
   </dev/null >"$build/com-echo-peer.log" 2>&1 &
 peer_pid=$!
-for _ in $(seq 100); do
-  grep -q '^ready$' "$build/com-echo-peer.log" 2>/dev/null && break
-  kill -0 "$peer_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if ! grep -q '^ready$' "$build/com-echo-peer.log" 2>/dev/null; then
-  echo "test-windows.sh: the COM$echo_com peer did not start:" >&2
-  cat "$build/com-echo-peer.log" >&2
-  exit 1
-fi
+await_ready "$peer_pid" "$build/com-echo-peer.log" "the COM$echo_com peer did not start"
 
 # The simulated detector. Links left by a killed run would be taken for the
 # new ones.
@@ -236,16 +240,7 @@ bridge_log="$build_ui/com-pair-bridge.log"
 python3 tests/windows/com_pair_bridge.py "$dosdevices" 1:101 2:102 3:103 --lifetime 3600 \
   </dev/null >"$bridge_log" 2>&1 &
 bridge_pid=$!
-for _ in $(seq 100); do
-  grep -q '^ready$' "$bridge_log" 2>/dev/null && break
-  kill -0 "$bridge_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if ! grep -q '^ready$' "$bridge_log" 2>/dev/null; then
-  echo "test-windows.sh: the COM port pairs did not come up:" >&2
-  cat "$bridge_log" >&2
-  exit 1
-fi
+await_ready "$bridge_pid" "$bridge_log" "the COM port pairs did not come up"
 
 echo "== tests (user interface for Windows, under Wine, offscreen) =="
 # One test at a time: most share the pairs and the registry key anyway, and
