@@ -21,8 +21,10 @@ MSG
 fi
 
 scripts/install-deps.sh
+root=$(pwd)
+. scripts/compiler-cache.sh
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja "${korvan_cmake_launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs" --target detector-sim KorvanSensorSetup
 
 sim=build/sim/detector-sim

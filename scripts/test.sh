@@ -9,11 +9,12 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 scripts/install-deps.sh
+. scripts/compiler-cache.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
 echo "== build (all) =="
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja "${korvan_cmake_launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 echo "== tests (all) =="
 ctest --test-dir build --output-on-failure -j "$jobs"
@@ -30,7 +31,7 @@ LC_ALL=ru_RU.UTF-8 ctest --test-dir build --output-on-failure -j "$jobs" -L core
 scripts/test-package.sh build  # the .deb: built, listed, unpacked, its korvan run
 
 echo "== build (core, address and undefined-behaviour sanitizers) =="
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVAN_CORE_ONLY=ON -DKORVAN_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -G Ninja "${korvan_cmake_launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DKORVAN_CORE_ONLY=ON -DKORVAN_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 echo "== tests (core, sanitizers) =="
 export ASAN_OPTIONS=abort_on_error=1:detect_leaks=1:strict_string_checks=1
@@ -47,7 +48,7 @@ if ! command -v clang++ >/dev/null 2>&1 || ! command -v clang >/dev/null 2>&1; t
   echo "clang is missing: the fuzz stage needs clang and libFuzzer (scripts/install-deps.sh installs them)" >&2
   exit 1
 fi
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_CORE_ONLY=ON \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja "${korvan_cmake_launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_CORE_ONLY=ON \
   -DKORVAN_BUILD_TESTS=OFF -DKORVAN_BUILD_SIM=OFF -DKORVAN_FUZZ=ON >/dev/null
 fuzzers=(modbus_answer sensor_answer hart_frame)
 cmake --build build-fuzz -j "$jobs" --target "${fuzzers[@]/#/fuzz_}"
