@@ -6,9 +6,10 @@
 
 // Writing one whole file the engineer asked for (a journal, the terminal
 // log), through the engine's file seam: Cyrillic paths on Windows, no second
-// writer at the same time. Every step is checked: a file that was created
-// but could not be filled (a full disk, a stick pulled out) is a failure,
-// never a silent success with a short file.
+// writer at the same time, an older file not lost to a failed save. Every
+// step is checked: a file that was created but could not be filled (a full
+// disk, a stick pulled out) is a failure, never a silent success with a
+// short file.
 
 struct FileWriteResult {
     enum Code {
@@ -27,5 +28,11 @@ struct FileWriteResult {
 // stream that refuses writes.
 using FileOpener = std::FILE* (*)(const std::string& utf8Path);
 
-// Creates (or truncates) the file at `utf8Path` and writes `bytes` exactly.
+// Where the bytes wait while they replace an existing file: beside it, under
+// its name with this ending; gone once the save ended, well or not.
+inline constexpr const char* kPartialSuffix = ".part";
+
+// Writes `bytes` exactly into the file at `utf8Path`, creating it or
+// replacing the one there. A failed save leaves an existing ordinary file as
+// it was (the opener is then given the partial file's path first).
 FileWriteResult WriteFileBytes(const std::string& utf8Path, std::string_view bytes, FileOpener open = nullptr);

@@ -19,6 +19,23 @@ std::FILE* OpenMeasurementFileExclusive(const std::string& utf8Path);
 // The current local time; false when the clock cannot be read.
 bool CurrentLocalTime(std::tm& out);
 
+// Saving a whole file over an older one so that a failed save leaves the old
+// one as it was: the bytes go to a file beside it, which then takes its place.
+
+// True when `utf8Path` names an existing ordinary file: not a folder, a
+// device, or a link (a link or a device is written through, as it is).
+bool IsOrdinaryFile(const std::string& utf8Path);
+// Puts what was written to the disk itself before the file is closed; false
+// when the disk did not take it.
+bool SyncFileToDisk(std::FILE* file);
+// Makes the file at `fromUtf8` the one at `toUtf8`, in one step, replacing
+// it. Refused (false, `error` an errno value) while another writer holds the
+// file at `toUtf8` open as OpenMeasurementFileExclusive does: a measurement
+// file being logged to is not swapped away from under its writer.
+bool MoveFileOver(const std::string& fromUtf8, const std::string& toUtf8, int& error);
+// Deletes the file if it is there; nothing is reported.
+void RemoveFileQuietly(const std::string& utf8Path);
+
 // The same operations as one replaceable object: the file layer writes
 // through it, and the tests put a disk that fills up in its place.
 class FileOs {

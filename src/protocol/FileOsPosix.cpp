@@ -1,5 +1,7 @@
 #include "FileOs.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -42,4 +44,43 @@ bool FileOs::Truncate(std::FILE* file, std::uint64_t length)
         return false;
     const auto at = static_cast<off_t>(length);
     return ::ftruncate(fd, at) == 0 && ::fseeko(file, at, SEEK_SET) == 0;
+}
+
+bool IsOrdinaryFile(const std::string& utf8Path)
+{
+    struct stat info {};
+    return ::lstat(utf8Path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool SyncFileToDisk(std::FILE* file)
+{
+    if (file == nullptr || std::fflush(file) != 0)
+        return false;
+    const int fd = ::fileno(file);
+    return fd >= 0 && ::fsync(fd) == 0;
+}
+
+bool MoveFileOver(const std::string& fromUtf8, const std::string& toUtf8, int& error)
+{
+    error = 0;
+    // The lock a writer of this program holds on the file (flock, taken by
+    // OpenMeasurementFileExclusive) is asked for first and kept until the
+    // new file has taken the old one's place.
+    const int fd = ::open(toUtf8.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        return false;
+    }
+    const bool moved = std::rename(fromUtf8.c_str(), toUtf8.c_str()) == 0;
+    if (!moved)
+        error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    return moved;
+}
+
+void RemoveFileQuietly(const std::string& utf8Path)
+{
+    ::unlink(utf8Path.c_str());
 }

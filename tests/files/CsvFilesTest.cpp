@@ -1,6 +1,6 @@
 // The CSV files of the journal and terminal pages, byte for byte, and the
 // checked writing of a file: created, not created, or created and then not
-// filled.
+// filled, and an older file kept when the save fails.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CsvFiles.h"
+#include "FileOs.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ TEST(CsvWrite, AnExistingFileIsReplacedNotAppendedTo)
     const FileWriteResult r = CsvFiles::WriteTerminalLogCsv(path, {{"@RRID", "@RRID 7"}});
     ASSERT_TRUE(r.Ok()) << r.error;
     EXPECT_EQ(ReadAll(FromUtf8(path)), "\xCE\xF2\xEF\xF0\xE0\xE2\xEB\xE5\xED\xEE;\xCF\xF0\xE8\xED\xFF\xF2\xEE\r\n@RRID;@RRID 7\r\n");
+    EXPECT_FALSE(fs::exists(FromUtf8(path + kPartialSuffix)));
 }
 
 TEST(CsvWrite, AFileThatCannotBeCreatedIsReportedWithTheReason)
@@ -131,21 +133,60 @@ TEST(CsvWrite, AFileThatCannotBeCreatedIsReportedWithTheReason)
     EXPECT_FALSE(r.error.empty());
 }
 
-TEST(CsvWrite, AWriteThatFailsAfterTheFileWasCreatedIsAFailure)
+// Opens the file as the program does, then hands out a stream that refuses
+// every byte: what a full disk or a pulled stick does after the creation.
+std::FILE* CreatedButNotWritable(const std::string& utf8Path)
 {
-    // The file opens, but the stream refuses the bytes: what a full disk or
-    // a pulled stick does after the creation.
+    std::FILE* created = OpenMeasurementFileExclusive(utf8Path);
+    if (created == nullptr)
+        return nullptr;
+    std::fclose(created);
+    return std::fopen(utf8Path.c_str(), "rb");
+}
+
+TEST(CsvWrite, AWriteThatFailsAfterTheFileWasCreatedIsAFailureAndKeepsTheOlderFile)
+{
     TempFolder folder;
-    const std::string path = folder.Utf8("journal.csv");
-    {
-        std::ofstream existing(FromUtf8(path), std::ios::binary);
-        existing << "old";
+    struct Case {
+        const char* name;
+        bool existed;
+    };
+    for (const Case c : {Case{"new file", false}, Case{"over an older file", true}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = folder.Utf8(std::string(c.name) + ".csv");
+        if (c.existed) {
+            std::ofstream existing(FromUtf8(path), std::ios::binary);
+            existing << "old;file\r\n";
+        }
+        const FileWriteResult r =
+            WriteFileBytes(path, CsvFiles::JournalCsv(kTwoEntries, CsvFiles::JournalOrder::NewestFirst),
+                           &CreatedButNotWritable);
+        EXPECT_EQ(r.code, FileWriteResult::kWriteFailed);
+        EXPECT_NE(r.error.find("cannot write"), std::string::npos) << r.error;
+        if (c.existed) {
+            EXPECT_EQ(ReadAll(FromUtf8(path)), "old;file\r\n");
+        }
+        EXPECT_FALSE(fs::exists(FromUtf8(path + kPartialSuffix)));
     }
-    const FileWriteResult r =
-        WriteFileBytes(path, CsvFiles::JournalCsv(kTwoEntries, CsvFiles::JournalOrder::NewestFirst),
-                       [](const std::string& p) { return std::fopen(p.c_str(), "rb"); });
-    EXPECT_EQ(r.code, FileWriteResult::kWriteFailed);
+}
+
+TEST(CsvWrite, AFileAnotherWriterHoldsIsNeitherReplacedNorCut)
+{
+    // The measurement file being logged to, chosen by mistake as the name
+    // of a journal: the save is refused and the log goes on in its file.
+    TempFolder folder;
+    const std::string path = folder.Utf8("измерения.csv");
+    std::FILE* logging = OpenMeasurementFileExclusive(path);
+    ASSERT_NE(logging, nullptr);
+    ASSERT_GE(std::fputs("point 1\r\n", logging), 0);
+    ASSERT_EQ(std::fflush(logging), 0);
+    const FileWriteResult r = CsvFiles::WriteTerminalLogCsv(path, {{"@RRID", "@RRID 7"}});
+    EXPECT_EQ(r.code, FileWriteResult::kCannotCreate);
     EXPECT_FALSE(r.error.empty());
+    std::fputs("point 2\r\n", logging);
+    std::fclose(logging);
+    EXPECT_EQ(ReadAll(FromUtf8(path)), "point 1\r\npoint 2\r\n");
+    EXPECT_FALSE(fs::exists(FromUtf8(path + kPartialSuffix)));
 }
 
 TEST(CsvWrite, AFullDiskIsAFailure)
