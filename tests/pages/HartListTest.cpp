@@ -289,9 +289,11 @@ TEST(HartList, EditsAreFittedPackedStoredAndHighlighted)
         }
         EXPECT_EQ(list.CellText(c.row, 2), QString::fromUtf8(c.shown));
         EXPECT_EQ(Highlighted(list, c.row), c.highlighted);
-        for (int other = 0; other < HartListCtrl::kRowCount; ++other)
-            if (other != c.row)
+        for (int other = 0; other < HartListCtrl::kRowCount; ++other) {
+            if (other != c.row) {
                 EXPECT_FALSE(Highlighted(list, other)) << other;
+            }
+        }
         EXPECT_EQ(list.Shown(), SampleHart());
     }
     // The stored values.

@@ -136,8 +136,9 @@ protected:
         d.CurrentEdit()->setText(QString::fromLatin1(typed));
         QTest::mouseClick(d.SetButton(), Qt::LeftButton);
         PumpQueued();
-        if (engine().mode == Engine::kModeHartLoopCurrent)
+        if (engine().mode == Engine::kModeHartLoopCurrent) {
             ASSERT_TRUE(PumpUntil([&] { return engine().mode != Engine::kModeHartLoopCurrent; }, kLongWaitMs));
+        }
         PumpQueued();
     }
 
