@@ -439,8 +439,12 @@ int Engine::SelectMultigasChannel(int index, MultigasSelection* outcome)
     if (mgPort < 1)
         return 0;
     ModbusMaster rack;
-    if (!rack.Open(mgPort))
+    if (!rack.Open(mgPort)) {
+        result.portPermissionDenied = rack.LastOpenError() == ComConnector::OpenError::PermissionDenied;
+        if (outcome != nullptr)
+            *outcome = result;
         return 0;
+    }
     result.portOpened = true;
     const int selected = index + 1;
     // Every other set off first, so that two sets never report at once.

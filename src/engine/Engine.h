@@ -96,6 +96,8 @@ public:
     // What a multigas set switch achieved.
     struct MultigasSelection {
         bool portOpened = false;
+        // The port did not open because the user may not open it.
+        bool portPermissionDenied = false;
         // The chosen set took its selection (its write was answered).
         bool selected = false;
         // Sets (1-based) whose deselection went unanswered: they may still

@@ -45,7 +45,9 @@ bool ModbusMaster::Open(int portNumber)
     if (connector_)
         return false;
     auto connector = std::make_unique<ModbusComConnector>();
-    if (!connector->Open(portNumber))
+    const bool opened = connector->Open(portNumber);
+    lastOpenError_ = connector->LastOpenError();
+    if (!opened)
         return false;
     connector_ = std::move(connector);
     connector_->SetStopEvent(watch_.StopEvent());

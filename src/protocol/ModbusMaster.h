@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ComConnector.h"
 #include "IConnector.h"
 #include "ITimeSource.h"
 #include "LineWatch.h"
@@ -52,8 +53,10 @@ public:
     virtual ~ModbusMaster();
 
     // Opens a ModbusComConnector on the COM port; false if already open or
-    // the port cannot be opened.
+    // the port cannot be opened (LastOpenError then says why).
     bool Open(int portNumber);
+    // Why the last Open(portNumber) failed; None after one that succeeded.
+    ComConnector::OpenError LastOpenError() const { return lastOpenError_; }
     // Takes an already open connector (another transport, or a test line).
     bool Open(std::unique_ptr<IConnector> connector);
     void Close();
@@ -105,6 +108,7 @@ protected:
     std::uint8_t ConnectorFailed();
 
     std::unique_ptr<IConnector> connector_;
+    ComConnector::OpenError lastOpenError_ = ComConnector::OpenError::None;
     LineWatch watch_;
     int replyPollCount_ = 0;
     std::vector<std::uint8_t> transmit_;

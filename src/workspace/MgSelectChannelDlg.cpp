@@ -14,6 +14,7 @@
 #include "DialogUnits.h"
 #include "Engine.h"
 #include "MessageBoxes.h"
+#include "PortTexts.h"
 #include "StringTable.h"
 #include "WindowMessageEvent.h"
 #include "WindowRegistry.h"
@@ -141,6 +142,8 @@ void MgSelectChannelDlg::OnSwitch()
         QString problem;
         if (engine_.mgPort < 1)
             problem = StringTable::Get(StringTable::kMgNoPort);
+        else if (opened == 0 && outcome.portPermissionDenied)
+            problem = PortTexts::PermissionDenied(engine_.mgPort);
         else if (opened == 0)
             problem = StringTable::Get(StringTable::kMgPortUnavailable).arg(engine_.mgPort);
         else

@@ -25,7 +25,9 @@
 #include "GraphWnd.h"
 #include "MgMultiGraphFrame.h"
 #include "MgSelectChannelDlg.h"
+#include "ModbusComConnector.h"
 #include "ModbusCrc.h"
+#include "TestPorts.h"
 
 namespace {
 
@@ -211,6 +213,39 @@ TEST_F(MultigasTest, ASilentRackIsReportedAndTheListShowsWhatTheRackHolds)
         << hooks_.boxes[0].text.toStdString();
     // Not shown as chosen.
     EXPECT_NE(dlg->SetList()->currentIndex(), 2);
+}
+
+TEST_F(MultigasTest, ARackPortTheUserMayNotOpenIsNamedWithTheRemedy)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "a port the user may not open is a Linux matter (device group rights); Windows reports such a port as busy";
+#else
+    OpenOnPage(kRack);
+    MgSelectChannelDlg* dlg = OpenChannelDialog();
+    dlg->SetList()->setCurrentIndex(1);
+    {
+        NoPortRights denied(sim_->MultigasPty(), folder_.Path());
+        QTest::mouseClick(dlg->SwitchButton(), Qt::LeftButton);
+    }
+    PumpQueued();
+    ASSERT_EQ(hooks_.boxes.size(), 1u);
+    EXPECT_EQ(hooks_.boxes[0].caption, "Ошибка!");
+    EXPECT_EQ(hooks_.boxes[0].text, "Комплект 2 не выбран: Нет прав на порт " +
+                                        QString::fromStdString(sim_->MultigasPty()) +
+                                        ": добавьте пользователя в группу dialout и войдите в систему заново.");
+    EXPECT_TRUE(RackWrites().empty());
+
+    // A port that is only busy keeps the old text.
+    ModbusComConnector other;
+    ASSERT_TRUE(other.Open(3));
+    hooks_.boxes.clear();
+    dlg->SetList()->setCurrentIndex(1);
+    QTest::mouseClick(dlg->SwitchButton(), Qt::LeftButton);
+    PumpQueued();
+    ASSERT_EQ(hooks_.boxes.size(), 1u);
+    EXPECT_EQ(hooks_.boxes[0].text, "Комплект 2 не выбран: нет доступа к порту COM3 (порт отсутствует или занят "
+                                    "другим приложением).");
+#endif
 }
 
 TEST_F(MultigasTest, AMissingMultigasPortIsReported)
