@@ -63,10 +63,16 @@ bool SyncFileToDisk(std::FILE* file)
 bool MoveFileOver(const std::string& fromUtf8, const std::string& toUtf8, int& error)
 {
     error = 0;
-    // The lock a writer of this program holds on the file (flock, taken by
-    // OpenMeasurementFileExclusive) is asked for first and kept until the
-    // new file has taken the old one's place.
-    const int fd = ::open(toUtf8.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // The old file is opened for writing, as a save straight into it would
+    // be: one the user may not write to is not replaced. The lock a writer
+    // of this program holds on it (flock, taken by
+    // OpenMeasurementFileExclusive) is asked for too, and kept until the new
+    // file has taken the old one's place.
+    const int fd = ::open(toUtf8.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno != ENOENT) {
+        error = errno;
+        return false;
+    }
     if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         error = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);

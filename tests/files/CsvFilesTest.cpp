@@ -3,7 +3,9 @@
 // filled, and an older file kept when the save fails.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +14,10 @@
 
 #include "CsvFiles.h"
 #include "FileOs.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -188,6 +194,35 @@ TEST(CsvWrite, AFileAnotherWriterHoldsIsNeitherReplacedNorCut)
     EXPECT_EQ(ReadAll(FromUtf8(path)), "point 1\r\npoint 2\r\n");
     EXPECT_FALSE(fs::exists(FromUtf8(path + kPartialSuffix)));
 }
+
+#ifndef _WIN32
+TEST(CsvWrite, AFileTheUserMayNotWriteIsNotReplaced)
+{
+    // The folder takes new files, the file itself is read-only: the save
+    // is refused as a save straight into the file would be. Root ignores
+    // the bits, so a root test runs the save as the user "nobody".
+    TempFolder folder;
+    const std::string path = folder.Utf8("protected.csv");
+    {
+        std::ofstream existing(FromUtf8(path), std::ios::binary);
+        existing << "kept\r\n";
+    }
+    fs::permissions(folder.Path(), fs::perms::all);
+    fs::permissions(FromUtf8(path), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    const FileWriteResult r = CsvFiles::WriteTerminalLogCsv(path, {{"@RRID", "@RRID 7"}});
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_EQ(r.code, FileWriteResult::kCannotCreate);
+    EXPECT_NE(r.error.find(std::strerror(EACCES)), std::string::npos) << r.error;
+    EXPECT_EQ(ReadAll(FromUtf8(path)), "kept\r\n");
+    EXPECT_FALSE(fs::exists(FromUtf8(path + kPartialSuffix)));
+}
+#endif
 
 TEST(CsvWrite, AFullDiskIsAFailure)
 {
