@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -10,6 +12,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -926,6 +929,70 @@ int CmdReport(const PortOptions& o, const std::string& folder)
     return failures.empty() ? kExitDone : kExitSilent;
 }
 
+// The command line's own checks, said in Russian as the rest of korvan.
+
+// A whole number from `lo` to `hi`.
+CLI::Validator WholeNumberIn(long long lo, long long hi)
+{
+    return CLI::Validator(
+        [lo, hi](std::string& text) -> std::string {
+            const char* begin = text.data();
+            const char* end = begin + text.size();
+            if (begin != end && *begin == '+')
+                ++begin;
+            long long value = 0;
+            const auto [stop, ec] = std::from_chars(begin, end, value);
+            if (begin == end || ec == std::errc::invalid_argument || stop != end)
+                return "«" + text + "» — не целое число";
+            if (ec == std::errc::result_out_of_range || value < lo || value > hi)
+                return "значение " + text + " вне пределов " + std::to_string(lo) + " … " + std::to_string(hi);
+            return {};
+        },
+        "");
+}
+
+// One of the given words.
+CLI::Validator OneOf(std::vector<std::string> words)
+{
+    std::string list;
+    for (const std::string& w : words)
+        list += (list.empty() ? "" : ", ") + w;
+    return CLI::Validator(
+        [words, list](std::string& text) -> std::string {
+            if (std::find(words.begin(), words.end(), text) != words.end())
+                return {};
+            return "«" + text + "» — допустимо: " + list;
+        },
+        "");
+}
+
+// What the parser found wrong, in Russian. The validators above speak
+// Russian already; the parser's own messages are matched by their form, and
+// one of another form is passed on as it is.
+std::string UsageErrorText(const CLI::ParseError& e)
+{
+    const std::string what = e.what();
+    static const std::regex required(R"(^(.+) is required$)");
+    static const std::regex extras(R"(^The following arguments? (?:was|were) not expected: (.*)$)");
+    static const std::regex convert(R"(^Could not convert: (.+) = (.*)$)");
+    static const std::regex notAllowed(R"(^The value (.*) is not an allowed value for (.+)$)");
+    static const std::regex noValue(R"(^(.+): [0-9]+ required .* missing$)");
+    std::smatch m;
+    if (what == "A subcommand is required")
+        return "не задана команда";
+    if (std::regex_match(what, m, required))
+        return "не задан обязательный параметр " + m.str(1);
+    if (std::regex_match(what, m, extras))
+        return "лишние аргументы: " + m.str(1);
+    if (std::regex_match(what, m, convert))
+        return m.str(1) + ": «" + m.str(2) + "» — неверное значение";
+    if (std::regex_match(what, m, notAllowed))
+        return m.str(2) + ": «" + m.str(1) + "» — неверное значение";
+    if (std::regex_match(what, m, noValue))
+        return m.str(1) + ": не задано значение";
+    return what;
+}
+
 } // namespace
 
 int Run(int argc, char** argv)
@@ -955,10 +1022,10 @@ int Run(int argc, char** argv)
 
     PortOptions o;
     app.add_option("--device-port", o.devicePort, "Номер COM-порта прибора (иначе из настроек программы)")
-        ->type_name("N")->check(CLI::Range(0, 255).description(""));
-    app.add_option("--hart-port", o.hartPort, "Номер COM-порта HART-модема")->type_name("N")->check(CLI::Range(0, 255).description(""));
-    app.add_option("--mg-port", o.mgPort, "Номер COM-порта мультигаза")->type_name("N")->check(CLI::Range(0, 255).description(""));
-    app.add_option("--mg-count", o.mgCount, "Число наборов мультигаза")->type_name("N")->check(CLI::Range(1, 247).description(""));
+        ->type_name("N")->check(WholeNumberIn(0, 255));
+    app.add_option("--hart-port", o.hartPort, "Номер COM-порта HART-модема")->type_name("N")->check(WholeNumberIn(0, 255));
+    app.add_option("--mg-port", o.mgPort, "Номер COM-порта мультигаза")->type_name("N")->check(WholeNumberIn(0, 255));
+    app.add_option("--mg-count", o.mgCount, "Число наборов мультигаза")->type_name("N")->check(WholeNumberIn(1, 247));
 
     auto group = [](CLI::App* sub) {
         sub->group("Команды");
@@ -974,7 +1041,7 @@ int Run(int argc, char** argv)
     CLI::App* journal = group(app.add_subcommand("journal", "Прочитать журнал прибора в файл CSV"));
     journal->add_option("journal", journalWhich, "events — журнал событий, thresholds — журнал порогов")
         ->required()
-        ->check(CLI::IsMember({"events", "thresholds"}));
+        ->check(OneOf({"events", "thresholds"}));
     journal->add_option("-o,--output", journalFile, "Файл CSV")->required();
     std::string sendText;
     CLI::App* send = group(app.add_subcommand("send", "Отправить команду терминала и показать ответ"));
@@ -1003,14 +1070,14 @@ int Run(int argc, char** argv)
         "poll", "Опрос датчика, как на странице калибровки: точка на строку, по желанию в файл измерений"));
     poll->add_option("--period", pollOptions.periodMs, "Период опроса, мс (100 … 3600000; по умолчанию 500)")
         ->type_name("N")
-        ->check(CLI::Range(kMinPollPeriodMs, kMaxPollPeriodMs).description(""));
+        ->check(WholeNumberIn(kMinPollPeriodMs, kMaxPollPeriodMs));
     CLI::Option* pollCount = poll->add_option("--count", pollOptions.count, "Сколько точек снять")
                                  ->type_name("N")
-                                 ->check(CLI::Range(1, INT_MAX).description(""));
+                                 ->check(WholeNumberIn(1, INT_MAX));
     CLI::Option* pollDuration =
         poll->add_option("--duration", pollOptions.durationS, "Сколько секунд опрашивать (до 30 суток)")
             ->type_name("N")
-            ->check(CLI::Range(1, kMaxPollDurationS).description(""));
+            ->check(WholeNumberIn(1, kMaxPollDurationS));
     poll->add_option("--read", pollOptions.reads,
                      "Что читать, через запятую (по умолчанию conc): " + PollReadNames())
         ->type_name("conc,adc");
@@ -1026,7 +1093,7 @@ int Run(int argc, char** argv)
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "korvan: ошибка в командной строке: " << e.what() << "\nСправка: korvan --help\n";
+        std::cerr << "korvan: ошибка в командной строке: " << UsageErrorText(e) << "\nСправка: korvan --help\n";
         return kExitUsage;
     }
 

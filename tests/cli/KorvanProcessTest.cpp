@@ -161,6 +161,30 @@ TEST_F(KorvanTest, HelpAndVersion)
     EXPECT_EQ(RunKorvan({"journal", "sideways", "-o", "x.csv"}), KorvanCli::kExitUsage);
 }
 
+TEST_F(KorvanTest, CommandLineErrorsAreSaidInRussian)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* said;
+    } cases[] = {
+        {{"--device-port", "300", "info"}, "--device-port: значение 300 вне пределов 0 … 255"},
+        {{"poll", "--period", "abc"}, "--period: «abc» — не целое число"},
+        {{"poll", "--duration", "99999999999999999999"}, "--duration: значение 99999999999999999999 вне пределов"},
+        {{"journal", "sideways", "-o", "x.csv"}, "journal: «sideways» — допустимо: events, thresholds"},
+        {{"journal", "events"}, "не задан обязательный параметр --output"},
+        {{"hart"}, "не задана команда"},
+        {{"read", "abc"}, "code: «abc» — неверное значение"},
+        {{"info", "extra"}, "лишние аргументы: extra"},
+        {{"poll", "--count"}, "--count: не задано значение"},
+    };
+    for (const auto& c : cases) {
+        std::string out, err;
+        EXPECT_EQ(RunKorvan(c.args, &out, &err), KorvanCli::kExitUsage) << c.said;
+        EXPECT_NE(err.find(std::string("korvan: ошибка в командной строке: ") + c.said), std::string::npos)
+            << c.said << "\n" << err;
+    }
+}
+
 TEST_F(KorvanTest, InfoJsonHoldsTheScenariosValues)
 {
     StartSim("[detector]\nkind = Semi\nmodbus_id = 7\n");
