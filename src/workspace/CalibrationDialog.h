@@ -76,6 +76,8 @@ public:
     QCheckBox* OnGraphCheck() const { return onGraph_; }
     QPushButton* MultigasCheck() const { return multigas_; }
     QPushButton* MoreButton() const { return moreButton_; }
+    // What the page says of the polled line while it is lost and when it is back.
+    LinkNotice* LinkNoticeLabel() const { return linkNotice_; }
     QPushButton* ToFileCheck() const { return toFile_; }
     QCheckBox* CyclicCheck() const { return cyclic_; }
     QPushButton* FactoryLoadButton() const { return factoryLoad_; }

@@ -25,6 +25,8 @@
 #include "AppTestSupport.h"
 #include "CDlgTabCtrl.h"
 #include "CalibrationDialog.h"
+#include "LinkNotice.h"
+#include "SimLine.h"
 #include "Engine.h"
 #include "FittedTextBox.h"
 #include "GraphWnd.h"
@@ -390,6 +392,57 @@ TEST_F(CalibrationPageTest, AMeasurementFileThatCannotBeKeptIsSaidAndThePollGoes
     sim_->Detector().ApplySetting("detector", "concentration", "4.5");
     ASSERT_TRUE(WaitForPoints([](const std::vector<Point>& p) { return !p.empty() && p.back().values[0] == 4.5f; }));
 #endif
+}
+
+TEST_F(CalibrationPageTest, ALineLostWhileThePagePollsIsToldAndThePollAndItsFileGoOn)
+{
+    if (!SimLine::kCanUnplug)
+        GTEST_SKIP() << "the simulator cannot pull a COM port of a pair out here (Windows); the lost line is tested on Linux";
+    SaveDialogAnswers files(hooks_);
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/looplog.csv";
+    files.next = path;
+    OpenOnPage(Scenario("OptoMIP", "concentration = 0.5\n"));
+    QTest::mouseClick(Page()->ToFileCheck(), Qt::LeftButton);
+    PumpQueued();
+    ASSERT_EQ(engine().PollSettings().toFile, 1);
+    ASSERT_TRUE(WaitForPoints([](const std::vector<Point>& p) { return p.size() >= 2; }));
+    EXPECT_TRUE(Page()->LinkNoticeLabel()->isHidden());
+
+    // The adapter is pulled: the page says so, the poll waits for the line.
+    ASSERT_TRUE(sim_->Unplug(Simulator::Line::Device));
+    ASSERT_TRUE(PumpUntil([&] { return !Page()->LinkNoticeLabel()->text().isEmpty(); }, kLongWaitMs))
+        << engine().CopyLineLink().text;
+    const QString lost = Page()->LinkNoticeLabel()->text();
+    EXPECT_TRUE(lost.startsWith(QStringLiteral("Связь с прибором потеряна (порт /dev/pts/"))) << lost.toStdString();
+    EXPECT_TRUE(lost.endsWith(QStringLiteral(" отсутствует). Ожидание подключения..."))) << lost.toStdString();
+    EXPECT_FALSE(Page()->LinkNoticeLabel()->isHidden());
+    EXPECT_EQ(engine().mode, Engine::kModeCalibrationPolling);
+    EXPECT_TRUE(Page()->ToFileCheck()->isChecked());
+
+    // Plugged back in with a new value: the points after the gap follow
+    // those before it, in the same file.
+    sim_->Detector().ApplySetting("detector", "concentration", "2.5");
+    ASSERT_TRUE(sim_->Replug(Simulator::Line::Device));
+    ASSERT_TRUE(PumpUntil([&] {
+        return Page()->LinkNoticeLabel()->text() == QStringLiteral("Связь с прибором восстановлена.");
+    }, kLongWaitMs));
+    ASSERT_TRUE(WaitForPoints([](const std::vector<Point>& p) { return !p.empty() && p.back().values[0] == 2.5f; }));
+    EXPECT_EQ(engine().mode, Engine::kModeCalibrationPolling);
+
+    // Leaving the page ends the poll and closes the file, which holds both
+    // sides of the gap; back on the page, the new poll starts with nothing
+    // said of the line.
+    ShowPage(CDlgTabCtrl::kSensorPage);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.contains(";0,5000;")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains(";2,5000;")) << bytes.toStdString();
+    EXPECT_LT(bytes.indexOf(";0,5000;"), bytes.indexOf(";2,5000;"));
+    ShowPage(CDlgTabCtrl::kCalibrationPage);
+    ASSERT_TRUE(PumpUntilMode(Engine::kModeCalibrationPolling));
+    EXPECT_TRUE(Page()->LinkNoticeLabel()->isHidden());
 }
 
 TEST_F(CalibrationPageTest, TheExchangeLogStartsAndStopsAndEndsWithThePage)
