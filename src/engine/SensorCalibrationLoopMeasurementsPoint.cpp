@@ -24,27 +24,32 @@ void Put(Point& point, std::size_t slot, std::int32_t selected, std::uint32_t so
 SensorCalibrationLoopMeasurementsPoint SensorCalibrationLoopMeasurementsPoint::Build(
     const SensorParameters& p, const MultigasChannelTexts& multigas, const CalibrationPollSettings& s)
 {
+    // Which read fills which slot is SlotsRead's alone; here, where each
+    // slot's value comes from.
+    const std::array<bool, kSlots> read = SlotsRead(s);
     Point point;
-    Put(point, kConcentration, s.readConcentration, p.concentration.valid, p.concentration.values[0]);
-    Put(point, kAdc, s.readAdc, p.adc.valid, p.adc.text);
-    Put(point, kSensorTemperature, s.readSensorTemperature, p.sensorTemperature.valid,
-        p.sensorTemperature.values[0]);
-    Put(point, kHeaterTemperature, s.readTh, p.thReading.valid, p.thReading.values[0]);
-    Put(point, kSensorResistance, s.readRp, p.rpReading.valid, p.rpReading.values[0]);
+    auto put = [&](std::size_t slot, std::uint32_t sourceValid, const std::string& text) {
+        Put(point, slot, read[slot] ? 1 : 0, sourceValid, text);
+    };
+    put(kConcentration, p.concentration.valid, p.concentration.values[0]);
+    put(kAdc, p.adc.valid, p.adc.text);
+    put(kSensorTemperature, p.sensorTemperature.valid, p.sensorTemperature.values[0]);
+    put(kHeaterTemperature, p.thReading.valid, p.thReading.values[0]);
+    put(kSensorResistance, p.rpReading.valid, p.rpReading.values[0]);
     for (std::size_t i = 0; i < 3; ++i)
-        Put(point, kPv1 + i, s.readPv, p.pvValues.valid, p.pvValues.texts[i]);
-    Put(point, kHeaterResistance, s.readRh, p.rhReading.valid, p.rhReading.values[0]);
-    Put(point, kPwm, s.readPw, p.pw.valid, p.pw.text);
-    Put(point, kHumidity, s.readSh, p.shReading.valid, p.shReading.values[0]);
-    Put(point, kHeaterTemperatureCat, s.readTh2, p.thReading.valid, p.thReading.values[0]);
-    Put(point, kHeaterTemperaturePlt, s.readTh2, p.thReading.valid, p.thReading.values[1]);
-    Put(point, kHeaterResistanceCat, s.readRh2, p.rhReading.valid, p.rhReading.values[0]);
-    Put(point, kHeaterResistancePlt, s.readRh2, p.rhReading.valid, p.rhReading.values[1]);
+        put(kPv1 + i, p.pvValues.valid, p.pvValues.texts[i]);
+    put(kHeaterResistance, p.rhReading.valid, p.rhReading.values[0]);
+    put(kPwm, p.pw.valid, p.pw.text);
+    put(kHumidity, p.shReading.valid, p.shReading.values[0]);
+    put(kHeaterTemperatureCat, p.thReading.valid, p.thReading.values[0]);
+    put(kHeaterTemperaturePlt, p.thReading.valid, p.thReading.values[1]);
+    put(kHeaterResistanceCat, p.rhReading.valid, p.rhReading.values[0]);
+    put(kHeaterResistancePlt, p.rhReading.valid, p.rhReading.values[1]);
     for (std::size_t i = 0; i < 3; ++i)
-        Put(point, kPowerCat + i, s.readDw, p.dwReading.valid, p.dwReading.values[i]);
+        put(kPowerCat + i, p.dwReading.valid, p.dwReading.values[i]);
     for (std::size_t ch = 0; ch < MultigasChannelTexts::kChannels; ++ch) {
         const std::string& text = multigas.values[ch];
-        Put(point, kMultigas1 + ch, s.readMultigas, text.empty() ? 0u : 1u, text);
+        put(kMultigas1 + ch, text.empty() ? 0u : 1u, text);
     }
     return point;
 }
