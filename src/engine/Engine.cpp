@@ -434,16 +434,18 @@ void Engine::OnHartWorkerEvent()
 int Engine::SelectMultigasChannel(int index, MultigasSelection* outcome)
 {
     MultigasSelection result;
-    if (outcome != nullptr)
-        *outcome = result;
+    // Every way out hands the caller what was achieved up to there.
+    const auto done = [&](int opened) {
+        if (outcome != nullptr)
+            *outcome = result;
+        return opened;
+    };
     if (mgPort < 1)
-        return 0;
+        return done(0);
     ModbusMaster rack;
     if (!rack.Open(mgPort)) {
         result.portPermissionDenied = rack.LastOpenError() == ComConnector::OpenError::PermissionDenied;
-        if (outcome != nullptr)
-            *outcome = result;
-        return 0;
+        return done(0);
     }
     result.portOpened = true;
     const int selected = index + 1;
@@ -454,9 +456,7 @@ int Engine::SelectMultigasChannel(int index, MultigasSelection* outcome)
     }
     if (selected >= 1 && selected <= 247)
         result.selected = rack.WriteRegister(static_cast<std::uint8_t>(selected), 1012, 1, false);
-    if (outcome != nullptr)
-        *outcome = result;
-    return 1;
+    return done(1);
 }
 
 void Engine::ClearMeasurements()

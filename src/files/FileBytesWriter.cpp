@@ -56,7 +56,6 @@ FileWriteResult WriteFileBytes(const std::string& utf8Path, std::string_view byt
     // device, the bytes go straight to the path.
     if (IsOrdinaryFile(utf8Path)) {
         const std::string partial = utf8Path + kPartialSuffix;
-        errno = 0;
         if (std::FILE* file = open(partial)) {
             FileWriteResult r = WriteAndClose(file, bytes, true);
             if (r.Ok()) {
