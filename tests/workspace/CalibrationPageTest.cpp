@@ -419,6 +419,7 @@ TEST_F(CalibrationPageTest, ALineLostWhileThePagePollsIsToldAndThePollAndItsFile
     EXPECT_FALSE(Page()->LinkNoticeLabel()->isHidden());
     EXPECT_EQ(engine().mode, Engine::kModeCalibrationPolling);
     EXPECT_TRUE(Page()->ToFileCheck()->isChecked());
+    SavePicture(window_.get(), QStringLiteral("calibration-page-line-lost.png"));
 
     // Plugged back in with a new value: the points after the gap follow
     // those before it, in the same file.
