@@ -152,6 +152,9 @@ TEST(LinePlug, RepeatedUnplugAndReplugLeaksNoDescriptorOrThread)
     }
     EXPECT_EQ(s.DeviceClient()->Ask("@RRID"), "@RAID 1");
     EXPECT_EQ(Entries("/proc/self/fd"), fds);
+    // A joined thread's entry under /proc can outlive the join for a moment;
+    // a thread that is still there once that has passed is a leak.
+    WaitUntil([&] { return Entries("/proc/self/task") <= threads; }, 5000);
     EXPECT_EQ(Entries("/proc/self/task"), threads);
 }
 
