@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <charconv>
+#include <optional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -24,13 +25,20 @@ std::vector<std::string> Split(const std::string& s, char sep)
     return out;
 }
 
+// The whole field read as a number with a point, whatever the process's
+// locale says (strtod would stop at the point in a Russian one).
+std::optional<double> NumberIn(const std::string& s)
+{
+    double v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
+    return v;
+}
+
 bool IsNumber(const std::string& s)
 {
-    if (s.empty())
-        return false;
-    char* end = nullptr;
-    std::strtod(s.c_str(), &end);
-    return end == s.c_str() + s.size();
+    return NumberIn(s).has_value();
 }
 
 // The value after "@RA<code> ", or a marker when the keyword is wrong.
@@ -227,10 +235,13 @@ TEST(SensorText, CalibrationPointsTakeTheConcentrationAndTheSignal)
     EXPECT_EQ(line->Ask("@CSC2 680429,50"), "@RAC2 50");
     EXPECT_EQ(line->Ask("@RRC2"), "@RAC2 50");
     EXPECT_NE(line->Ask("@RRV2"), v2Before);
-    const double dt = std::strtod(ValueOf(line->Ask("@RRDT"), "@RADT").c_str(), nullptr);
-    EXPECT_NEAR(dt, 50.0, 0.5);
+    const std::optional<double> dt = NumberIn(ValueOf(line->Ask("@RRDT"), "@RADT"));
+    ASSERT_TRUE(dt);
+    EXPECT_NEAR(*dt, 50.0, 0.5);
     EXPECT_EQ(line->Ask("@CSC1 680429,0"), "@RAC1 0");
-    EXPECT_NEAR(std::strtod(ValueOf(line->Ask("@RRDT"), "@RADT").c_str(), nullptr), 0.0, 0.5);
+    const std::optional<double> dtAfter = NumberIn(ValueOf(line->Ask("@RRDT"), "@RADT"));
+    ASSERT_TRUE(dtAfter);
+    EXPECT_NEAR(*dtAfter, 0.0, 0.5);
 }
 
 TEST(SensorText, BridgeBalanceAndResistanceCalibration)
