@@ -969,9 +969,15 @@ CLI::Validator OneOf(std::vector<std::string> words)
 // What the parser found wrong, in Russian. The validators above speak
 // Russian already; the parser's own messages are matched by their form, and
 // one of another form is passed on as it is.
-std::string UsageErrorText(const CLI::ParseError& e)
+// `leftover` holds the words the parser took for no command or option: with
+// them a "no command" is a command or option the program does not know.
+std::string UsageErrorText(const CLI::ParseError& e, const std::vector<std::string>& leftover)
 {
     const std::string what = e.what();
+    if (what == "A subcommand is required" && !leftover.empty()) {
+        const std::string& word = leftover.front();
+        return (word.rfind('-', 0) == 0 ? "неизвестный параметр «" : "неизвестная команда «") + word + "»";
+    }
     static const std::regex required(R"(^(.+) is required$)");
     static const std::regex extras(R"(^The following arguments? (?:was|were) not expected: (.*)$)");
     static const std::regex convert(R"(^Could not convert: (.+) = (.*)$)");
@@ -1093,7 +1099,8 @@ int Run(int argc, char** argv)
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "korvan: ошибка в командной строке: " << UsageErrorText(e) << "\nСправка: korvan --help\n";
+        std::cerr << "korvan: ошибка в командной строке: " << UsageErrorText(e, app.remaining(true))
+                  << "\nСправка: korvan --help\n";
         return kExitUsage;
     }
 
